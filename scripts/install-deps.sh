@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang libclang-rt-14-dev
   libglfw3-dev libglew-dev libglm-dev libeigen3-dev libimgui-dev libstb-dev
   libgtest-dev
   xvfb xauth xdotool imagemagick zenity
