@@ -1,0 +1,99 @@
+#include "analysis/skeleton_contraction.h"
+
+#include <Eigen/Sparse>
+#include <Eigen/SparseCholesky>
+#include <cmath>
+#include <cstdio>
+
+#include "analysis/solver_status.h"
+#include "geometry/cat.h"
+#include "geometry/cotmatrix.h"
+
+namespace {
+
+using SparseMatrix = Eigen::SparseMatrix<double>;
+
+// The cotangent Laplacian with every stored value doubled: off-diagonal
+// entries are then the plain cotangent weights.
+SparseMatrix doubledLaplacian(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F) {
+    SparseMatrix L;
+    geometry::cotmatrix(S, F, L);
+    L *= 2.0;
+    return L;
+}
+
+SparseMatrix diagonalMatrix(const Eigen::VectorXd& d) {
+    SparseMatrix D(d.size(), d.size());
+    D.reserve(Eigen::VectorXi::Constant(d.size(), 1));
+    for (Eigen::Index i = 0; i < d.size(); ++i) D.insert(i, i) = d(i);
+    D.makeCompressed();
+    return D;
+}
+
+}  // namespace
+
+void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int maxIterations) {
+    const Eigen::Index n = S.rows();
+
+    SparseMatrix L = doubledLaplacian(S, F);
+    Eigen::VectorXd A0;
+    computeVertexAreas(S, F, A0);
+    SparseMatrix WL =
+        diagonalMatrix(Eigen::VectorXd::Constant(n, 0.001 * std::sqrt(A0.sum() / A0.size())));
+    SparseMatrix WH = diagonalMatrix(Eigen::VectorXd::Ones(n));
+    const SparseMatrix WH0 = WH;
+    const double vol0 = meshVolume(S, F);
+    const SparseMatrix Z(n, 3);
+
+    for (int it = 0; it < maxIterations; ++it) {
+        const Eigen::MatrixXd Sprev = S;
+        std::printf("Skeletonizing iter %d: ", it);
+        std::printf("vol = %f\n", meshVolume(S, F));
+
+        SparseMatrix K, B;
+        geometry::cat(1, SparseMatrix(WL * L), WH, K);
+        const Eigen::MatrixXd WHS = WH * S;
+        geometry::cat(1, Z, WHS.sparseView(), B);
+        const SparseMatrix Kt = K.transpose();
+        const SparseMatrix N = Kt * K;
+        const Eigen::MatrixXd R = Eigen::MatrixXd(Kt * B);
+
+        Eigen::SimplicialLDLT<SparseMatrix> solver;
+        solver.compute(N);
+        // A failed factorisation leaves nothing to solve with; its status is
+        // the one a solve would report.
+        if (solver.info() == Eigen::Success) S = solver.solve(R);
+        if (solver.info() != Eigen::Success) {
+            printSolverStatus(solver.info());
+            S = Sprev;
+            break;
+        }
+
+        const double relErr = (N * S - R).norm() / R.norm();
+        std::printf("Rel.error: %f\n", relErr);
+        if (std::isnan(relErr) || relErr > 0.001) {
+            std::printf("Rel.error too large, stopping\n");
+            S = Sprev;
+            break;
+        }
+
+        const double vol = meshVolume(S, F);
+        const double ratio = vol / vol0;
+        if (ratio < 1e-8) {
+            std::printf("vol = %f: stopping iterations and using previous point set\n", vol);
+            S = Sprev;
+            break;
+        }
+        if (std::isnan(vol) || ratio < 1e-6) {
+            std::printf("vol = %f: stopping iterations\n", vol);
+            S = Sprev;
+            break;
+        }
+
+        L = doubledLaplacian(S, F);
+        Eigen::VectorXd A;
+        computeVertexAreas(S, F, A);
+        WL *= sL;
+        WH = WH0.cwiseProduct(diagonalMatrix((A0.array() / A.array()).sqrt().matrix()));
+    }
+}

@@ -1,0 +1,97 @@
+#include "analysis/u_field.h"
+
+#include <Eigen/Sparse>
+#include <Eigen/SparseCholesky>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "analysis/smoothing_steps.h"
+#include "analysis/solver_status.h"
+#include "analysis/tangent_fields.h"
+#include "geometry/avg_edge_length.h"
+#include "geometry/cotmatrix.h"
+#include "geometry/doublearea.h"
+#include "geometry/grad.h"
+#include "geometry/heat_geodesics.h"
+#include "geometry/per_face_normals.h"
+#include "geometry/principal_curvature.h"
+#include "platform/fatal.h"
+
+void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
+                   Eigen::VectorXd& U) {
+    MORVIK_ASSERT(root >= 0 && root < V.rows());
+    const Eigen::Index faceCount = F.rows();
+
+    Eigen::MatrixXd PD1, PD2;
+    Eigen::VectorXd PV1, PV2;
+    geometry::principal_curvature(V, F, PD1, PD2, PV1, PV2, 5, true);
+
+    Eigen::MatrixXd N;
+    geometry::per_face_normals(V, F, Eigen::RowVector3d::Zero(), N);
+
+    Eigen::MatrixXd tcurv(faceCount, 3);
+    computeTCurv(F, N, PD1, tcurv);
+
+    double h = geometry::avg_edge_length(V, F);
+    geometry::HeatGeodesicsData data;
+    if (!geometry::heat_geodesics_precompute(V, F, h * h, data))
+        fatalError("Geodesics in Heat: precompute failed");
+
+    Eigen::VectorXd D;
+    geometry::heat_geodesics_solve(data, Eigen::VectorXi::Constant(1, root), D);
+
+    Eigen::SparseMatrix<double> G;
+    geometry::grad(V, F, G);
+
+    // Column c of gD is the c-th block of G * D; rows are normalised with no
+    // zero test (a zero gradient gives NaN, which never flips a tangent).
+    const Eigen::VectorXd y = G * D;
+    Eigen::MatrixXd gD = Eigen::Map<const Eigen::MatrixXd>(y.data(), faceCount, 3);
+    for (Eigen::Index f = 0; f < faceCount; ++f) gD.row(f) /= gD.row(f).norm();
+
+    for (Eigen::Index f = 0; f < faceCount; ++f)
+        if (0.0 > tcurv.row(f).dot(gD.row(f))) tcurv.row(f) = -1.0 * tcurv.row(f);
+
+    Eigen::MatrixXd W(V.rows(), 3);
+    faceToVertexField(F, tcurv, W);
+    // A vertex whose tangents cancel, or that no face uses, comes back NaN;
+    // left in, it would spread through every smoothing step into all of U.
+    // Zero lets the neighbours fill it in.
+    for (Eigen::Index i = 0; i < W.rows(); ++i)
+        if (!W.row(i).allFinite()) W.row(i).setZero();
+
+    Eigen::SparseMatrix<double> L;
+    geometry::cotmatrix(V, F, L);
+    L *= 2.0;
+
+    h = geometry::avg_edge_length(V, F);
+    const int n = smoothingSteps(((2.0 / (std::abs(PV1(root)) + std::abs(PV2(root)))) * 30.0) / h);
+    std::printf("# smoothing iter: %d\n", n);
+    smoothVectorField(W, n, 0.5, L);
+
+    computeTCurv(F, N, W, tcurv);
+
+    Eigen::VectorXd dblA;
+    geometry::doublearea(V, F, dblA);
+    Eigen::VectorXd w(3 * faceCount);
+    for (Eigen::Index j = 0; j < 3 * faceCount; ++j) w(j) = dblA(j % faceCount) / 6.0;
+    const Eigen::SparseMatrix<double> Div = G.transpose() * w.asDiagonal();
+    const Eigen::VectorXd b = Div * Eigen::Map<const Eigen::VectorXd>(tcurv.data(), 3 * faceCount);
+
+    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver;
+    solver.compute(L);
+    U.resize(V.rows());
+    // A failed factorisation has nothing to solve with; its status is the
+    // one a solve would report.
+    if (solver.info() == Eigen::Success) U = solver.solve(b);
+    if (solver.info() != Eigen::Success) {
+        printSolverStatus(solver.info());
+        fatalError("Solver failed");
+    }
+
+    const double xmin = U.minCoeff();
+    const double xmax = U.maxCoeff();
+    const double Dmax = D.maxCoeff();
+    for (Eigen::Index i = 0; i < U.size(); ++i) U(i) = Dmax * (1.0 - (U(i) - xmin) / (xmax - xmin));
+}

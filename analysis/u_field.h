@@ -1,0 +1,14 @@
+#pragma once
+// The U field: a per-vertex scalar running along the tree, 0 next to the root
+// and the largest heat-method geodesic distance from the root at the far ends.
+//   V     #V by 3, F  #F by 3
+//   root  a valid vertex index (asserted); the caller skips the field when
+//         the mesh has no root
+//   U     resized to #V
+// Prints "# smoothing iter: %d"; a failed heat-method precomputation or a
+// failed Poisson solve is fatal.
+
+#include <Eigen/Core>
+
+void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
+                   Eigen::VectorXd& U);
