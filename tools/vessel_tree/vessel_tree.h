@@ -1,0 +1,98 @@
+#pragma once
+// Synthetic vessel trees for the example meshes, the tests and the benchmarks.
+//
+// A tree is a branching set of centre lines, each a chain of tapered segments;
+// its surface is the smooth union of the tapered tubes, polygonised into a
+// closed, 2-manifold, outward-oriented triangle mesh of one component.
+// Everything is deterministic: the same options give the same mesh, bit for
+// bit, on every run.
+//
+// Mesh conventions used throughout:
+//   V  #V by 3 vertex positions
+//   F  #F by 3 vertex indices, counter-clockwise seen from outside, so the
+//      signed volume of a closed mesh is positive.
+
+#include <Eigen/Core>
+#include <string>
+#include <vector>
+
+namespace vessel_tree {
+
+// One tapered piece of a centre line: radius ra at a, rb at b. `branch` is the
+// index of the branch (root-to-split or split-to-split path) it belongs to;
+// `parent` the segment it continues from, -1 for the first trunk segment.
+struct Segment {
+    Eigen::Vector3d a, b;
+    double ra = 0, rb = 0;
+    int branch = 0;
+    int parent = -1;
+};
+
+struct CentreLines {
+    std::vector<Segment> segments;      // parents before children
+    Eigen::Vector3d root;               // end point of the trunk's free end
+    double rootRadius = 0;              // trunk radius there (the largest radius)
+    std::vector<Eigen::Vector3d> tips;  // free ends of the terminal branches
+    std::vector<double> tipRadii;       // radius at each tip
+};
+
+struct TreeOptions {
+    int tips = 12;               // number of terminal branches (>= 2)
+    int targetVertices = 25000;  // approximate vertex count of the mesh
+    unsigned seed = 4;           // layout of the branches
+};
+
+// The centre lines of the tree that `treeMesh` polygonises for these options
+// (the vertex target does not change them).
+CentreLines treeCentreLines(const TreeOptions& options);
+
+// A tree mesh of about options.targetVertices vertices (within roughly 10%).
+// `lines`, when given, receives the centre lines.
+void treeMesh(const TreeOptions& options, Eigen::MatrixXd& V, Eigen::MatrixXi& F,
+              CentreLines* lines = nullptr);
+
+// A Y-shaped bifurcation: a trunk along +z that splits into two branches.
+void bifurcationMesh(int targetVertices, Eigen::MatrixXd& V, Eigen::MatrixXi& F,
+                     CentreLines* lines = nullptr);
+
+// Derived meshes for robustness tests.
+// The same surface with every face flipped (inward orientation).
+void inwardCopy(const Eigen::MatrixXi& F, Eigen::MatrixXi& Finward);
+// Two copies of a mesh side by side along +x with a gap of one bounding-box
+// width: two components.
+void sideBySide(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eigen::MatrixXd& V2,
+                Eigen::MatrixXi& F2);
+// A closed torus around the z axis (a loop): ring radius R, tube radius r.
+void torusMesh(double R, double r, int ringSteps, int tubeSteps, Eigen::MatrixXd& V,
+               Eigen::MatrixXi& F);
+// A cylinder along z from 0 to length with both ends open (two boundary loops).
+void openTubeMesh(double radius, double length, int aroundSteps, int alongSteps, Eigen::MatrixXd& V,
+                  Eigen::MatrixXi& F);
+
+// OFF files: "OFF", counts, "%.7f" coordinates, triangles. Return false when
+// the file cannot be written or read (or is not a triangle OFF file).
+bool writeOff(const std::string& path, const Eigen::MatrixXd& V, const Eigen::MatrixXi& F);
+bool readOff(const std::string& path, Eigen::MatrixXd& V, Eigen::MatrixXi& F);
+
+// Properties of a triangle mesh that the generators promise.
+struct MeshReport {
+    int vertices = 0, faces = 0;
+    int boundaryEdges = 0;        // edges with one face
+    int nonManifoldEdges = 0;     // edges with more than two faces
+    int nonManifoldVertices = 0;  // vertices whose faces form more than one fan
+    int misorientedEdges = 0;     // interior edges walked the same way by both faces
+    int unusedVertices = 0;
+    int components = 0;           // face-connected components
+    int eulerCharacteristic = 0;  // V - E + F (2 for a closed sphere-like surface)
+    double signedVolume = 0;      // positive when oriented outwards
+    double minAngleDegrees = 0;   // smallest triangle angle
+    double minArea = 0;           // smallest triangle area
+    double meanEdgeLength = 0;
+    bool closedManifold() const {
+        return boundaryEdges == 0 && nonManifoldEdges == 0 && nonManifoldVertices == 0 &&
+               misorientedEdges == 0 && unusedVertices == 0;
+    }
+};
+MeshReport checkMesh(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F);
+
+}  // namespace vessel_tree
