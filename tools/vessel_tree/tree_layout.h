@@ -1,0 +1,73 @@
+#pragma once
+// Inside the generator: the branches of a tree before they become segments,
+// and the implicit surface around them.
+
+#include <Eigen/Core>
+#include <Eigen/Geometry>
+#include <vector>
+
+#include "vessel_tree.h"
+
+namespace vessel_tree {
+
+// A branch runs from a branching point (or the root) to the next branching
+// point (or a tip), tapering linearly from rStart to rEnd along a polyline.
+struct Branch {
+    Eigen::Vector3d start, direction, endDirection;
+    Eigen::Vector3d planeSide;  // in the plane of the branching that made it
+    Eigen::Vector3d bendAxis;
+    double length = 0, rStart = 0, rEnd = 0, bend = 0;
+    int parent = -1;
+    bool leaf = true;
+    std::vector<Eigen::Vector3d> points;
+};
+
+// Branch 0 is the trunk, rooted at the origin and heading along +z; children
+// follow their parents. Branches that do not meet keep a clearance.
+std::vector<Branch> layOutTree(int tips, unsigned seed);
+// A trunk along +z that splits evenly into two straight branches in the x-z
+// plane.
+std::vector<Branch> layOutBifurcation();
+CentreLines centreLinesOf(const std::vector<Branch>& branches);
+
+// The tree's surface as the zero set of f: negative inside. Each branch is a
+// chain of tapered capsules (plain minimum, so no bulge at the chain's
+// joints); branches are joined by a smooth minimum whose blend width follows
+// the thinner branch. Points farther than `band` from every branch read band.
+class TubeField {
+  public:
+    TubeField(const CentreLines& lines, double band);
+    double value(const Eigen::Vector3d& p) const;
+    Eigen::Vector3d gradient(const Eigen::Vector3d& p, double step) const;
+    double band() const { return band_; }
+    int branchCount() const { return int(branches_.size()); }
+    // Per branch: its bounding box grown by band, and its distance at p.
+    const Eigen::AlignedBox3d& reach(int branch) const { return branches_[branch].box; }
+    double branchDistance(int branch, const Eigen::Vector3d& p) const;
+    // Folds branch b's distance d into the running value v.
+    double fold(int branch, double v, double d) const;
+    Eigen::AlignedBox3d bounds() const;
+
+  private:
+    struct Chain {
+        int first = 0, count = 0;
+        double blend = 0;
+        Eigen::AlignedBox3d box;
+    };
+    std::vector<Segment> segments_;
+    std::vector<Chain> branches_;
+    double band_;
+};
+
+// Dual contouring of f's zero set on a grid of spacing h ("surface nets"):
+// one vertex per cell that f changes sign in, one quad per grid edge that it
+// changes sign along, quads counter-clockwise seen from outside.
+void surfaceNets(const TubeField& field, double h, Eigen::MatrixXd& V,
+                 std::vector<Eigen::Vector4i>& quads);
+
+// The closed, outward, manifold mesh of the tubes around `lines`, with about
+// targetVertices vertices.
+void polygonise(const CentreLines& lines, int targetVertices, Eigen::MatrixXd& V,
+                Eigen::MatrixXi& F);
+
+}  // namespace vessel_tree

@@ -1,0 +1,139 @@
+#include <algorithm>
+#include <cmath>
+
+#include "tree_layout.h"
+
+namespace vessel_tree {
+
+namespace {
+
+// Lateral area of the tapered tubes plus the spherical caps at the ends.
+double tubeArea(const CentreLines& lines) {
+    double area = 4 * M_PI * lines.rootRadius * lines.rootRadius;
+    for (const Segment& s : lines.segments) area += M_PI * (s.ra + s.rb) * (s.b - s.a).norm();
+    for (double r : lines.tipRadii) area += 2 * M_PI * r * r;
+    return area;
+}
+
+Eigen::Vector3d project(const TubeField& field, Eigen::Vector3d p, double h) {
+    for (int i = 0; i < 4; ++i) {
+        const double f = field.value(p);
+        const Eigen::Vector3d g = field.gradient(p, 0.05 * h);
+        const double g2 = g.squaredNorm();
+        if (g2 < 1e-12) break;
+        Eigen::Vector3d step = f * g / g2;
+        if (step.norm() > h) step *= h / step.norm();
+        p -= step;
+        if (std::abs(f) < 1e-7 * h) break;
+    }
+    return p;
+}
+
+// Moves every vertex towards the mean of its quad neighbours within the
+// tangent plane, then back onto the surface: the grid's uneven spacing
+// evens out and the triangles lose their slivers.
+void relax(const TubeField& field, double h, const std::vector<Eigen::Vector4i>& quads,
+           int iterations, Eigen::MatrixXd& V) {
+    const int n = int(V.rows());
+    std::vector<std::vector<int>> neighbours(n);
+    for (const Eigen::Vector4i& q : quads)
+        for (int c = 0; c < 4; ++c) {
+            neighbours[q[c]].push_back(q[(c + 1) % 4]);
+            neighbours[q[(c + 1) % 4]].push_back(q[c]);
+        }
+    for (auto& list : neighbours) {
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+    }
+    Eigen::MatrixXd next(n, 3);
+    for (int it = 0; it < iterations; ++it) {
+        for (int i = 0; i < n; ++i) {
+            const Eigen::Vector3d p = V.row(i).transpose();
+            Eigen::Vector3d mean = Eigen::Vector3d::Zero();
+            for (int j : neighbours[i]) mean += V.row(j).transpose();
+            mean /= double(std::max<size_t>(neighbours[i].size(), 1));
+            Eigen::Vector3d normal = field.gradient(p, 0.05 * h);
+            if (normal.squaredNorm() > 1e-12) normal.normalize();
+            Eigen::Vector3d move = mean - p;
+            move -= normal * normal.dot(move);
+            next.row(i) = project(field, p + move, h).transpose();
+        }
+        V.swap(next);
+    }
+}
+
+double minAngle(const Eigen::Vector3d& a, const Eigen::Vector3d& b, const Eigen::Vector3d& c) {
+    const Eigen::Vector3d p[3] = {a, b, c};
+    double best = M_PI;
+    for (int k = 0; k < 3; ++k) {
+        const Eigen::Vector3d u = p[(k + 1) % 3] - p[k], w = p[(k + 2) % 3] - p[k];
+        best = std::min(best, std::atan2(u.cross(w).norm(), u.dot(w)));
+    }
+    return best;
+}
+
+// Each quad becomes two triangles, split along the diagonal that gives the
+// larger smallest angle.
+void triangulate(const Eigen::MatrixXd& V, const std::vector<Eigen::Vector4i>& quads,
+                 Eigen::MatrixXi& F) {
+    F.resize(2 * quads.size(), 3);
+    for (size_t i = 0; i < quads.size(); ++i) {
+        const Eigen::Vector4i& q = quads[i];
+        auto p = [&](int c) { return Eigen::Vector3d(V.row(q[c]).transpose()); };
+        const double first = std::min(minAngle(p(0), p(1), p(2)), minAngle(p(0), p(2), p(3)));
+        const double second = std::min(minAngle(p(0), p(1), p(3)), minAngle(p(1), p(2), p(3)));
+        if (first >= second) {
+            F.row(2 * i) << q[0], q[1], q[2];
+            F.row(2 * i + 1) << q[0], q[2], q[3];
+        } else {
+            F.row(2 * i) << q[0], q[1], q[3];
+            F.row(2 * i + 1) << q[1], q[2], q[3];
+        }
+    }
+}
+
+}  // namespace
+
+void polygonise(const CentreLines& lines, int targetVertices, Eigen::MatrixXd& V,
+                Eigen::MatrixXi& F) {
+    targetVertices = std::max(targetVertices, 500);
+    // Surface nets put about 1.5 vertices on every h^2 of surface; one trial
+    // run corrects the estimate.
+    double h = std::sqrt(1.5 * tubeArea(lines) / targetVertices);
+    std::vector<Eigen::Vector4i> quads;
+    auto fieldFor = [&](double spacing) {
+        return TubeField(lines, 0.5 * lines.rootRadius + 4 * spacing);
+    };
+    {
+        const TubeField trial = fieldFor(h);
+        surfaceNets(trial, h, V, quads);
+        if (V.rows() > 0) h *= std::sqrt(double(V.rows()) / targetVertices);
+    }
+    for (int attempt = 0; attempt < 8; ++attempt, h *= 0.985) {
+        const TubeField field = fieldFor(h);
+        surfaceNets(field, h, V, quads);
+        relax(field, h, quads, 6, V);
+        triangulate(V, quads, F);
+        const MeshReport report = checkMesh(V, F);
+        // A grid cell that two sheets of the surface pass through would
+        // leave a pinched vertex; a slightly different grid avoids it.
+        if (report.closedManifold() && report.components == 1 && report.eulerCharacteristic == 2)
+            return;
+    }
+}
+
+void treeMesh(const TreeOptions& options, Eigen::MatrixXd& V, Eigen::MatrixXi& F,
+              CentreLines* lines) {
+    const CentreLines centre = treeCentreLines(options);
+    polygonise(centre, options.targetVertices, V, F);
+    if (lines) *lines = centre;
+}
+
+void bifurcationMesh(int targetVertices, Eigen::MatrixXd& V, Eigen::MatrixXi& F,
+                     CentreLines* lines) {
+    const CentreLines centre = centreLinesOf(layOutBifurcation());
+    polygonise(centre, targetVertices, V, F);
+    if (lines) *lines = centre;
+}
+
+}  // namespace vessel_tree
