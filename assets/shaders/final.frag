@@ -1,0 +1,164 @@
+#version 430 core
+// Composition: the shaded mesh from the view-space G-buffer, its contour,
+// the colour-mapped U field, isolines of U and V, hatching and arrow decals.
+// U comes from the normal image's w, V from the jump flood (distance to the
+// contour over the half width: 0 on the contour, 1 on the centre line).
+uniform vec3 dirLight_direction_VS;
+uniform float ambientLight;
+uniform float mat_diffuse;
+uniform float mat_specular;
+uniform float mat_shiny;
+uniform float u_scale;
+uniform vec3 bgColor;
+uniform vec3 contourColor;
+uniform vec3 mesh_base_color;
+uniform bool hasContours;
+uniform ivec2 screenSize;
+uniform float time;
+uniform float debug_float;
+uniform bool use_blinn_phong;
+
+struct ScalarField {
+    bool enabled;
+    bool onContour;
+    bool useTexture;
+    bool invert;
+};
+uniform ScalarField scalar_field;
+
+struct Hatching {
+    bool enabled;
+    float f;  // strokes per unit of normalised U
+    float o;  // phase offset, in strokes
+    float w;  // stroke width, as a share of the spacing
+    float l;  // stroke length: how far strokes reach in from the contour
+    float s;  // strength: ink opacity
+    int n;    // layers; each darker tone adds one between the others
+};
+uniform Hatching hatching;
+
+struct Isolines {
+    bool enabled;
+    float freq;
+    float width;  // pixels
+};
+uniform Isolines isolines_u;
+uniform Isolines isolines_v;
+
+struct Decals {
+    bool enabled;
+    bool onContour;
+    vec3 scale;   // x: period over arrow length, y: period in normalised U, z: periods per second
+    vec2 offset;  // x: along the arrow, y: across the vessel
+    bool clampV;
+    bool invertV;
+    bool animate;
+};
+uniform Decals decals;
+
+uniform sampler2D texPositionVS;
+uniform sampler2D texNormalVS;
+uniform sampler2D texParamV;
+uniform sampler2D texDecal;
+uniform sampler2D texGrad;
+
+layout(location = 0) out vec4 outColor;
+
+#include "blinn_phong.glsl"
+#include "line_coverage.glsl"
+
+vec3 colorMap(float u) {
+    float x = clamp(scalar_field.invert ? 1.0 - u : u, 0.0, 1.0);
+    return scalar_field.useTexture ? texture(texGrad, vec2(x, 0.5)).rgb : vec3(x);
+}
+
+// Isolines of x at the given frequency, the width in pixels whatever the zoom.
+float isolineCoverage(float x, float dx, Isolines iso) {
+    return iso.enabled ? lineCoverage(x * iso.freq, dx * iso.freq, iso.width) : 0.0;
+}
+
+// Strokes across the vessel (lines of constant U), reaching in from the
+// contour the further the darker the shading; each further layer sits
+// between the strokes before it and needs a darker tone.
+float hatchingCoverage(float u, float du, float v, float tone) {
+    float total = 0.0;
+    int layers = clamp(hatching.n, 1, 8);
+    for (int k = 0; k < layers; ++k) {
+        float threshold = float(k) / float(layers + 1);
+        float reach = (tone - threshold) * hatching.l * 0.4;
+        if (reach <= 0.0 || v >= reach) continue;
+        float x = u * hatching.f + hatching.o + float(k) / float(layers);
+        // Strokes taper towards their inner end.
+        float widthShare = hatching.w * (1.0 - v / reach);
+        float dx = du * hatching.f;
+        total = max(total, lineCoverage(x, dx, widthShare / max(dx, 1e-6)));
+    }
+    return total * clamp(0.35 * hatching.s, 0.0, 1.0);
+}
+
+// Arrow decals in (U, V): along U they repeat, pointing to growing U (from
+// the root to the tips), and move along it with time; across the vessel the
+// arrow's axis lies on the centre line.
+vec4 decalColor(float u, float v) {
+    float a = u / max(decals.scale.y, 1e-4);
+    if (decals.animate) a -= time * decals.scale.z;
+    float tx = fract(a) * decals.scale.x + decals.offset.x;
+    float across = (decals.invertV ? 1.0 - v : v) + decals.offset.y;
+    if (decals.clampV) across = clamp(across, 0.0, 1.0);
+    if (tx < 0.0 || tx > 1.0 || across < 0.0 || across > 1.0) return vec4(0.0);
+    return textureLod(texDecal, vec2(tx, 0.5 + 0.5 * across), 0.0);
+}
+
+void main() {
+    ivec2 pixel = min(ivec2(gl_FragCoord.xy), screenSize - 1);
+    vec4 position = texelFetch(texPositionVS, pixel, 0);
+    vec4 normal = texelFetch(texNormalVS, pixel, 0);
+    vec4 flood = texelFetch(texParamV, pixel, 0);
+
+    float v = flood.w > 0.0 ? (flood.y > 0.0 ? clamp(flood.x / flood.y, 0.0, 1.0) : 0.0) : 1.0;
+    float u = normal.w * u_scale;
+    // Derivatives before any branch: they are undefined inside one.
+    float du = fwidth(u), dv = fwidth(v);
+    // Contour lines of the polygon-offset variant are seeds of their own.
+    float lineContour = (!hasContours && flood.w > 0.0)
+        ? 1.0 - smoothstep(0.5, 1.5, flood.x) : 0.0;
+
+    if (position.w < -0.5) {  // nothing drawn here
+        outColor = vec4(mix(bgColor, contourColor, lineContour), 1.0);
+        return;
+    }
+
+    vec3 n = normalize(normal.xyz);
+    vec3 l = -normalize(dirLight_direction_VS);
+    float tone = 1.0 - max(dot(n, l), 0.0);
+
+    if (position.w < 0.5) {  // the contour band
+        vec3 c = scalar_field.onContour ? 0.7 * colorMap(u) : contourColor;
+        if (decals.enabled && decals.onContour) {
+            vec4 d = decalColor(u, 0.0);
+            c = mix(c, d.rgb, d.a);
+        }
+        outColor = vec4(c, 1.0);
+        return;
+    }
+
+    vec3 base = scalar_field.enabled ? colorMap(u) : mesh_base_color;
+    vec3 c = use_blinn_phong ? blinnPhong(base, n, position.xyz, dirLight_direction_VS,
+                                          ambientLight, mat_diffuse, mat_specular, mat_shiny)
+                             : base;
+    if (decals.enabled) {
+        vec4 d = decalColor(u, v);
+        float light = use_blinn_phong ? ambientLight + mat_diffuse * (1.0 - tone) : 1.0;
+        c = mix(c, d.rgb * light, d.a);
+    }
+    if (hatching.enabled) c = mix(c, contourColor, hatchingCoverage(u, du, v, tone));
+    // V runs 0 to 1 from contour to centre line: the default frequency of
+    // 100 gives five lines on each side, the centre line among them.
+    float iso = max(isolineCoverage(u, du, isolines_u),
+                    isolineCoverage(v * 0.05, dv * 0.05, isolines_v));
+    c = mix(c, contourColor, 0.85 * iso);
+    c = mix(c, contourColor, lineContour);
+    // Developer view: blends V in as grey.
+    c = mix(c, vec3(v), clamp(debug_float, 0.0, 1.0));
+    outColor = vec4(c, 1.0);
+}

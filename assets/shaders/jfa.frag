@@ -1,0 +1,91 @@
+#version 430 core
+// One jump-flooding step. Texel while flooding: nearest seed (x, y, pixel
+// centre; -1 none), its depth limit, the pixel's own depth (0: nothing drawn).
+// The last step (makeVtexture) writes instead: distance to the nearest
+// contour in pixels, the vessel's half width along that direction in pixels
+// (V = distance / half width, 0 on the contour, 1 on the centre line), the
+// own depth, and 1 when a contour was found (0 otherwise).
+uniform ivec2 screenSize;
+uniform int stepSize;
+uniform sampler2D texInput;
+uniform bool depthAware;
+uniform bool makeVtexture;
+
+layout(location = 0) out vec4 outValue;
+
+bool inside(ivec2 q) {
+    return all(greaterThanEqual(q, ivec2(0))) && all(lessThan(q, screenSize));
+}
+
+// A seed in front of the pixel by more than its limit belongs to a vessel
+// that passes in front of this one: it must not flood into it.
+bool accepts(float ownDepth, vec4 candidate) {
+    if (candidate.x < 0.0) return false;
+    if (!depthAware || ownDepth == 0.0) return true;
+    return ownDepth <= candidate.z;
+}
+
+// From q on along u, have we crossed the centre line (or left the vessel)?
+// Another vessel lies beyond a contour, and contours stop the march.
+bool pastCentre(vec2 q, vec2 u) {
+    ivec2 qi = ivec2(floor(q));
+    if (!inside(qi)) return true;
+    vec4 c = texelFetch(texInput, qi, 0);
+    if (c.w == 0.0 || c.x < 0.0) return true;
+    vec2 toSeed = c.xy - (vec2(qi) + 0.5);
+    if (dot(toSeed, toSeed) < 0.5) return true;  // reached a contour
+    return dot(toSeed, u) > 0.0;
+}
+
+void main() {
+    ivec2 p = ivec2(gl_FragCoord.xy);
+    vec2 centre = gl_FragCoord.xy;
+    float own = texelFetch(texInput, p, 0).w;
+
+    vec4 best = vec4(-1.0, -1.0, 0.0, own);
+    float bestDist2 = 1e30;
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            ivec2 q = p + ivec2(dx, dy) * stepSize;
+            if (!inside(q)) continue;
+            vec4 c = texelFetch(texInput, q, 0);
+            if (!accepts(own, c)) continue;
+            vec2 d = c.xy - centre;
+            float d2 = dot(d, d);
+            if (d2 < bestDist2) {
+                bestDist2 = d2;
+                best = vec4(c.xyz, own);
+            }
+        }
+    }
+    if (!makeVtexture) {
+        outValue = best;
+        return;
+    }
+
+    if (best.x < 0.0) {
+        outValue = vec4(0.0, 0.0, own, 0.0);
+        return;
+    }
+    float dist = sqrt(bestDist2);
+    if (own == 0.0 || dist < 0.5) {
+        outValue = vec4(dist, 0.0, own, 1.0);
+        return;
+    }
+    // March away from the contour to the centre line: growing steps until
+    // past it, then halving the bracket.
+    vec2 u = (centre - best.xy) / dist;
+    float lo = 0.0, hi = 1.0;
+    while (hi < 4096.0 && !pastCentre(centre + u * hi, u)) {
+        lo = hi;
+        hi *= 2.0;
+    }
+    for (int i = 0; i < 6; ++i) {
+        float mid = 0.5 * (lo + hi);
+        if (pastCentre(centre + u * mid, u))
+            hi = mid;
+        else
+            lo = mid;
+    }
+    outValue = vec4(dist, dist + 0.5 * (lo + hi), own, 1.0);
+}

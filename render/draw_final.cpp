@@ -1,0 +1,135 @@
+// Composition of the shaded image, the translucent endpoint spheres over it,
+// and the copy into the caller's framebuffer.
+#include <cmath>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "render/draw_passes.h"
+#include "render/framebuffer.h"
+
+namespace {
+
+glm::vec3 viewSpaceLightDirection(const Renderer& r, const glm::mat4& view) {
+    const float* d = r.dirLight.direction;
+    const float len = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    const glm::vec3 unit(d[0] / len, d[1] / len, d[2] / len);
+    if (r.dirLight.viewerRelative) return unit;
+    return glm::vec3(view * glm::vec4(unit, 0.0f));
+}
+
+void setIsolines(ShaderProgram* p, const Renderer& r, int k, const std::string& prefix) {
+    setUniform(p, (prefix + ".enabled").c_str(), r.isolines.enabled[k] ? 1 : 0);
+    setUniform(p, (prefix + ".freq").c_str(), r.isolines.freq[k]);
+    setUniform(p, (prefix + ".width").c_str(), r.isolines.width[k]);
+}
+
+}  // namespace
+
+void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult) {
+    Framebuffer* target = r.finalFramebuffer;
+    glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
+    glViewport(0, 0, target->width, target->height);
+
+    ShaderProgram* p = r.programs[Renderer::FINAL];
+    glUseProgram(p->programId);
+    const glm::vec3 light = viewSpaceLightDirection(r, view);
+    setUniform3(p, "dirLight_direction_VS", &light.x);
+    setUniform(p, "ambientLight", r.ambientLight);
+    setUniform(p, "mat_diffuse", r.material.diffuse);
+    setUniform(p, "mat_specular", r.material.specular);
+    setUniform(p, "mat_shiny", r.material.shiny);
+    setUniform(p, "u_scale", std::abs(r.maxU) > 0.0 ? 1.0f / static_cast<float>(r.maxU) : 1.0f);
+    setUniform3(p, "bgColor", r.colorBackground);
+    setUniform3(p, "contourColor", r.colorContour);
+    setUniform3(p, "mesh_base_color", r.useBlinnPhong ? r.colorMesh : r.colorMeshPlain);
+    setUniform(p, "hasContours", r.addContours ? 1 : 0);
+    const int screenSize[2] = {r.width, r.height};
+    setUniform2i(p, "screenSize", screenSize);
+    setUniform(p, "time", r.time);
+    setUniform(p, "debug_float", r.debug_float);
+    setUniform(p, "use_blinn_phong", r.useBlinnPhong ? 1 : 0);
+    setUniform(p, "scalar_field.enabled", r.scalar_field.enabled ? 1 : 0);
+    setUniform(p, "scalar_field.onContour", r.scalar_field.onContour ? 1 : 0);
+    setUniform(p, "scalar_field.useTexture", r.scalar_field.useTexture ? 1 : 0);
+    setUniform(p, "scalar_field.invert", r.scalar_field.invert ? 1 : 0);
+    setUniform(p, "hatching.enabled", r.hatching.enabled ? 1 : 0);
+    setUniform(p, "hatching.f", r.hatching.f);
+    setUniform(p, "hatching.o", r.hatching.o);
+    setUniform(p, "hatching.w", r.hatching.w);
+    setUniform(p, "hatching.l", r.hatching.l);
+    setUniform(p, "hatching.s", r.hatching.s);
+    setUniform(p, "hatching.n", r.hatching.n);
+    setIsolines(p, r, 0, "isolines_u");
+    setIsolines(p, r, 1, "isolines_v");
+    setUniform(p, "decals.enabled", r.decals.enabled ? 1 : 0);
+    setUniform(p, "decals.onContour", r.decals.onContour ? 1 : 0);
+    setUniform3(p, "decals.scale", r.decals.scale);
+    setUniform2(p, "decals.offset", r.decals.offset);
+    setUniform(p, "decals.clampV", r.decals.clampV ? 1 : 0);
+    setUniform(p, "decals.invertV", r.decals.invertV ? 1 : 0);
+    setUniform(p, "decals.animate", r.decals.animate ? 1 : 0);
+
+    struct Unit {
+        const char* sampler;
+        GLuint texture;
+    };
+    const Unit units[5] = {{"texPositionVS", r.gBuffer->colorTextures[1]},
+                           {"texNormalVS", r.gBuffer->colorTextures[2]},
+                           {"texParamV", jumpFloodResult},
+                           {"texDecal", r.decalTextureId},
+                           {"texGrad", r.gradientTextureId}};
+    for (int unit = 0; unit < 5; ++unit) {
+        setUniform(p, units[unit].sampler, unit);
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, units[unit].texture);
+    }
+    drawFullScreen(r);
+}
+
+void drawEndpointSpheres(Renderer& r, const glm::mat4& view, const glm::mat4& projection) {
+    glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Endpoint spheres");
+    ShaderProgram* p = r.programs[Renderer::SPHERE];
+    glUseProgram(p->programId);
+    glBindVertexArray(r.sphereVao);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+
+    const float radius = static_cast<float>(r.sphereSize * r.meshRadius * 0.01);
+    const glm::vec3 light = viewSpaceLightDirection(r, view);
+    setUniform3(p, "dirLight_direction_VS", &light.x);
+    setUniform(p, "ambientLight", r.ambientLight);
+
+    static const float rootColor[4] = {1.0f, 0.0f, 0.0f, 0.5f};
+    static const float endpointColor[4] = {0.0f, 1.0f, 0.0f, 0.5f};
+    const glm::mat4 viewProjection = projection * view;
+    for (int e : r.endpoints) {
+        const bool isRoot = e == r.rootIndex;
+        if (!isRoot && !r.renderEndpoints) continue;
+        const glm::vec3 pos(static_cast<float>(r.V(e, 0)), static_cast<float>(r.V(e, 1)),
+                            static_cast<float>(r.V(e, 2)));
+        const glm::mat4 S = glm::scale(glm::translate(glm::mat4(1.0f), pos), glm::vec3(radius));
+        const glm::mat4 M = r.modelMatrix * S;
+        setUniform(p, "matMVP", viewProjection * M);
+        setUniform(p, "matMV", view * M);
+        const glm::mat3 N = glm::transpose(glm::mat3(glm::inverse(M)));
+        setUniform(p, "matNormalMV", viewNormalMatrix(view, N));
+        setUniform4(p, "color", isRoot && r.renderRootpoint ? rootColor : endpointColor);
+        glDrawElements(GL_TRIANGLES, r.sphereIndexCount, GL_UNSIGNED_INT, nullptr);
+    }
+
+    glDisable(GL_BLEND);
+    glBindVertexArray(0);
+    glPopDebugGroup();
+}
+
+void drawFinalToScreen(Renderer& r) {
+    glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Final to screen");
+    ShaderProgram* p = r.programs[Renderer::RENDER_TEX];
+    glUseProgram(p->programId);
+    setUniform(p, "texFinal", 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, r.finalFramebuffer->colorTextures[0]);
+    drawFullScreen(r);
+    glPopDebugGroup();
+}
