@@ -12,7 +12,6 @@
 
 namespace geometry {
 
-void cotmatrix(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
-               Eigen::SparseMatrix<double>& L);
+void cotmatrix(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eigen::SparseMatrix<double>& L);
 
 }  // namespace geometry

@@ -15,8 +15,8 @@
 
 namespace geometry {
 
-void principal_curvature(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
-                         Eigen::MatrixXd& PD1, Eigen::MatrixXd& PD2, Eigen::VectorXd& PV1,
-                         Eigen::VectorXd& PV2, unsigned radius = 5, bool useKring = true);
+void principal_curvature(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eigen::MatrixXd& PD1,
+                         Eigen::MatrixXd& PD2, Eigen::VectorXd& PV1, Eigen::VectorXd& PV2,
+                         unsigned radius = 5, bool useKring = true);
 
 }  // namespace geometry

@@ -1,0 +1,191 @@
+#include "geometry/heat_geodesics.h"
+
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "geometry/cotmatrix.h"
+#include "geometry/doublearea.h"
+#include "geometry/grad.h"
+#include "geometry/massmatrix.h"
+
+namespace geometry {
+
+namespace {
+
+using SparseMatrix = Eigen::SparseMatrix<double>;
+
+bool hasArea(double dblA) {
+    return dblA > 0.0 && std::isfinite(dblA);
+}
+
+int findRoot(std::vector<int>& parent, int v) {
+    while (parent[v] != v) v = parent[v] = parent[parent[v]];
+    return v;
+}
+
+// Connected pieces over the triangles that have area; each piece is numbered
+// by its lowest vertex, which is also the one the Poisson solve pins.
+void findComponents(int n, const Eigen::MatrixXi& F, const Eigen::VectorXd& dblA,
+                    HeatGeodesicsData& data) {
+    std::vector<int> parent(static_cast<size_t>(n));
+    std::iota(parent.begin(), parent.end(), 0);
+    for (Eigen::Index f = 0; f < F.rows(); ++f) {
+        if (!hasArea(dblA(f))) continue;
+        for (int c = 1; c < 3; ++c) {
+            const int a = findRoot(parent, F(f, 0)), b = findRoot(parent, F(f, c));
+            // The lower index becomes the root, so roots are pieces' lowest vertices.
+            if (a < b) parent[b] = a;
+            if (b < a) parent[a] = b;
+        }
+    }
+    data.component.resize(n);
+    data.pinned.assign(static_cast<size_t>(n), 0);
+    for (int v = 0; v < n; ++v) {
+        data.component(v) = findRoot(parent, v);
+        if (data.component(v) == v) data.pinned[v] = 1;
+    }
+}
+
+// Boundary vertices: the ends of edges that only one triangle with area has.
+void findBoundary(int n, const Eigen::MatrixXi& F, const Eigen::VectorXd& dblA,
+                  HeatGeodesicsData& data) {
+    std::vector<Eigen::Triplet<int>> edges;
+    for (Eigen::Index f = 0; f < F.rows(); ++f) {
+        if (!hasArea(dblA(f))) continue;
+        for (int c = 0; c < 3; ++c) {
+            const int a = F(f, c), b = F(f, (c + 1) % 3);
+            edges.emplace_back(std::min(a, b), std::max(a, b), 1);
+        }
+    }
+    Eigen::SparseMatrix<int> count(n, n);
+    count.setFromTriplets(edges.begin(), edges.end());
+    data.onBoundary.assign(static_cast<size_t>(n), 0);
+    data.hasBoundary = false;
+    for (int k = 0; k < count.outerSize(); ++k)
+        for (Eigen::SparseMatrix<int>::InnerIterator it(count, k); it; ++it)
+            if (it.value() == 1) {
+                data.onBoundary[it.row()] = data.onBoundary[it.col()] = 1;
+                data.hasBoundary = true;
+            }
+}
+
+// A with the rows and columns of the `fixed` vertices replaced by identity.
+SparseMatrix fixRows(const SparseMatrix& A, const std::vector<char>& fixed) {
+    std::vector<Eigen::Triplet<double>> entries;
+    entries.reserve(static_cast<size_t>(A.nonZeros()) + fixed.size());
+    for (int k = 0; k < A.outerSize(); ++k)
+        for (SparseMatrix::InnerIterator it(A, k); it; ++it)
+            if (!fixed[it.row()] && !fixed[it.col()])
+                entries.emplace_back(it.row(), it.col(), it.value());
+    for (size_t v = 0; v < fixed.size(); ++v)
+        if (fixed[v]) entries.emplace_back(static_cast<int>(v), static_cast<int>(v), 1.0);
+    SparseMatrix out(A.rows(), A.cols());
+    out.setFromTriplets(entries.begin(), entries.end());
+    return out;
+}
+
+}  // namespace
+
+bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, double t,
+                               HeatGeodesicsData& data) {
+    if (!(t > 0.0) || !std::isfinite(t)) return false;
+    const int n = static_cast<int>(V.rows());
+    data.numVertices = n;
+    Eigen::VectorXd dblA;
+    doublearea(V, F, dblA);
+    SparseMatrix L, M;
+    cotmatrix(V, F, L);
+    massmatrix(V, F, MASSMATRIX_TYPE_VORONOI, M);
+    grad(V, F, data.Grad);
+    data.M = M.diagonal();
+
+    // Integrated divergence, the negated adjoint of the gradient under the
+    // face areas: Div * Grad = L.
+    Eigen::VectorXd faceArea(3 * F.rows());
+    for (int d = 0; d < 3; ++d) faceArea.segment(d * F.rows(), F.rows()) = 0.5 * dblA;
+    data.Div = -(data.Grad.transpose() * faceArea.asDiagonal());
+
+    findComponents(n, F, dblA, data);
+    findBoundary(n, F, dblA, data);
+
+    // A vertex without area has an empty row; giving it a unit diagonal keeps
+    // the heat matrix definite and its own heat at its right-hand side.
+    SparseMatrix heat = M - t * L;
+    std::vector<char> isolated(static_cast<size_t>(n), 0);
+    for (int v = 0; v < n; ++v) isolated[v] = data.M(v) > 0.0 ? 0 : 1;
+    heat = fixRows(heat, isolated);
+    data.heatNeumann.compute(heat);
+    if (data.heatNeumann.info() != Eigen::Success) return false;
+    if (data.hasBoundary) {
+        std::vector<char> fixed(isolated);
+        for (int v = 0; v < n; ++v) fixed[v] |= data.onBoundary[v];
+        data.heatDirichlet.compute(fixRows(heat, fixed));
+        if (data.heatDirichlet.info() != Eigen::Success) return false;
+    }
+    // -L is semidefinite with one constant null vector per piece; holding one
+    // vertex of each piece makes it definite, and the constraint on the mean
+    // is applied after the solve.
+    data.poisson.compute(fixRows(-L, data.pinned));
+    return data.poisson.info() == Eigen::Success;
+}
+
+void heat_geodesics_solve(const HeatGeodesicsData& data, const Eigen::VectorXi& gamma,
+                          Eigen::VectorXd& D) {
+    const int n = data.numVertices;
+    Eigen::VectorXd delta = Eigen::VectorXd::Zero(n);
+    std::vector<int> sources;
+    for (Eigen::Index k = 0; k < gamma.size(); ++k)
+        if (gamma(k) >= 0 && gamma(k) < n) {
+            delta(gamma(k)) = 1.0;
+            sources.push_back(gamma(k));
+        }
+    if (sources.empty()) {
+        D = Eigen::VectorXd::Constant(n, std::numeric_limits<double>::quiet_NaN());
+        return;
+    }
+
+    Eigen::VectorXd u = data.heatNeumann.solve(delta);
+    if (data.hasBoundary) {
+        Eigen::VectorXd deltaD = delta;
+        for (int v = 0; v < n; ++v)
+            if (data.onBoundary[v]) deltaD(v) = 0.0;
+        u = 0.5 * (u + data.heatDirichlet.solve(deltaD));
+    }
+
+    const Eigen::VectorXd g = data.Grad * u;
+    const Eigen::Index nf = g.size() / 3;
+    Eigen::VectorXd X(g.size());
+    for (Eigen::Index f = 0; f < nf; ++f) {
+        const Eigen::Vector3d gf(g(f), g(f + nf), g(f + 2 * nf));
+        const double len = gf.norm();
+        const Eigen::Vector3d xf =
+            len > 0.0 && std::isfinite(len) ? Eigen::Vector3d(-gf / len) : Eigen::Vector3d::Zero();
+        for (int d = 0; d < 3; ++d) X(f + d * nf) = xf(d);
+    }
+
+    // L phi = div X, solved as (-L) phi = -div X with the pinned vertices at 0.
+    Eigen::VectorXd rhs = -(data.Div * X);
+    for (int v = 0; v < n; ++v)
+        if (data.pinned[v]) rhs(v) = 0.0;
+    Eigen::VectorXd phi = data.poisson.solve(rhs);
+
+    // Each piece's mass-weighted mean to 0, as the constraint asks.
+    Eigen::VectorXd massSum = Eigen::VectorXd::Zero(n), weighted = Eigen::VectorXd::Zero(n);
+    for (int v = 0; v < n; ++v) {
+        massSum(data.component(v)) += data.M(v);
+        weighted(data.component(v)) += data.M(v) * phi(v);
+    }
+    for (int v = 0; v < n; ++v) {
+        const int c = data.component(v);
+        if (massSum(c) > 0.0) phi(v) -= weighted(c) / massSum(c);
+    }
+
+    double atSources = 0.0;
+    for (int s : sources) atSources += phi(s);
+    phi.array() -= atSources / static_cast<double>(sources.size());
+    if (phi.mean() < 0.0) phi = -phi;
+    D = phi;
+}
+
+}  // namespace geometry
