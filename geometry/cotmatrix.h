@@ -5,7 +5,8 @@
 //   L  #V by #V sparse; L(i,j) = 1/2 (cot a + cot b) for an edge (a, b the
 //      angles opposite it; one of them on a boundary edge), L(i,i) = minus the
 //      sum of the rest of row i, so L is symmetric negative semidefinite and
-//      L * 1 = 0.
+//      L * 1 = 0. A zero-area triangle adds nothing (its angles have no
+//      finite cotangents); a vertex only such triangles use has an empty row.
 
 #include <Eigen/Core>
 #include <Eigen/Sparse>

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <thread>
 
 #include "geometry/cotmatrix.h"
 #include "geometry/doublearea.h"
@@ -94,20 +95,28 @@ bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& 
     data.numVertices = n;
     Eigen::VectorXd dblA;
     doublearea(V, F, dblA);
+
+    // The gradient and divergence are independent of the factorisations;
+    // build them on a worker meanwhile.
+    std::thread gradWorker([&] {
+        grad(V, F, data.Grad);
+        // Integrated divergence, the negated adjoint of the gradient under the
+        // face areas: Div * Grad = L.
+        Eigen::VectorXd faceArea(3 * F.rows());
+        for (int d = 0; d < 3; ++d) faceArea.segment(d * F.rows(), F.rows()) = 0.5 * dblA;
+        data.Div = -(data.Grad.transpose() * faceArea.asDiagonal());
+    });
     SparseMatrix L, M;
     cotmatrix(V, F, L);
     massmatrix(V, F, MASSMATRIX_TYPE_VORONOI, M);
-    grad(V, F, data.Grad);
     data.M = M.diagonal();
-
-    // Integrated divergence, the negated adjoint of the gradient under the
-    // face areas: Div * Grad = L.
-    Eigen::VectorXd faceArea(3 * F.rows());
-    for (int d = 0; d < 3; ++d) faceArea.segment(d * F.rows(), F.rows()) = 0.5 * dblA;
-    data.Div = -(data.Grad.transpose() * faceArea.asDiagonal());
-
     findComponents(n, F, dblA, data);
     findBoundary(n, F, dblA, data);
+
+    // -L is semidefinite with one constant null vector per piece; holding one
+    // vertex of each piece makes it definite, and the constraint on the mean
+    // is applied after the solve. Each factorisation runs on its own thread.
+    std::thread poissonWorker([&] { data.poisson.compute(fixRows(-L, data.pinned)); });
 
     // A vertex without area has an empty row; giving it a unit diagonal keeps
     // the heat matrix definite and its own heat at its right-hand side.
@@ -115,19 +124,20 @@ bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& 
     std::vector<char> isolated(static_cast<size_t>(n), 0);
     for (int v = 0; v < n; ++v) isolated[v] = data.M(v) > 0.0 ? 0 : 1;
     heat = fixRows(heat, isolated);
-    data.heatNeumann.compute(heat);
-    if (data.heatNeumann.info() != Eigen::Success) return false;
+    std::thread dirichletWorker;
     if (data.hasBoundary) {
-        std::vector<char> fixed(isolated);
-        for (int v = 0; v < n; ++v) fixed[v] |= data.onBoundary[v];
-        data.heatDirichlet.compute(fixRows(heat, fixed));
-        if (data.heatDirichlet.info() != Eigen::Success) return false;
+        dirichletWorker = std::thread([&] {
+            std::vector<char> fixed(isolated);
+            for (int v = 0; v < n; ++v) fixed[v] |= data.onBoundary[v];
+            data.heatDirichlet.compute(fixRows(heat, fixed));
+        });
     }
-    // -L is semidefinite with one constant null vector per piece; holding one
-    // vertex of each piece makes it definite, and the constraint on the mean
-    // is applied after the solve.
-    data.poisson.compute(fixRows(-L, data.pinned));
-    return data.poisson.info() == Eigen::Success;
+    data.heatNeumann.compute(heat);
+    gradWorker.join();
+    poissonWorker.join();
+    if (dirichletWorker.joinable()) dirichletWorker.join();
+    return data.heatNeumann.info() == Eigen::Success && data.poisson.info() == Eigen::Success &&
+           (!data.hasBoundary || data.heatDirichlet.info() == Eigen::Success);
 }
 
 void heat_geodesics_solve(const HeatGeodesicsData& data, const Eigen::VectorXi& gamma,

@@ -4,7 +4,9 @@
 //   type  MASSMATRIX_TYPE_VORONOI (1): mixed Voronoi areas; for a triangle
 //         obtuse at corner k, half its area goes to k and a quarter to each
 //         other corner
-//   M  #V by #V sparse diagonal; the diagonal sums to the total area
+//   M  #V by #V sparse diagonal, every diagonal entry stored; it sums to the
+//      total area. A zero-area triangle adds nothing, so a vertex used by no
+//      triangle with area gets 0 (and invert_diag turns that into infinity).
 
 #include <Eigen/Core>
 #include <Eigen/Sparse>

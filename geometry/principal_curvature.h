@@ -5,11 +5,26 @@
 //        (along a vessel, whichever way the faces are oriented)
 //   PD2  #V by 3 unit direction of the other
 //   PV1, PV2  #V signed curvatures along PD1, PD2; positive where the surface
-//        bends away from an outward normal (a sphere of radius r: +1/r)
-//   radius  ring size of the neighbourhood (breadth-first over edges)
-//   useKring  true: the k-ring neighbourhood
-// A vertex with fewer than six neighbours gets zero rows and zero values.
-// Diagnostics, if any, go to standard error.
+//        bends away from the normal its faces' orientation gives (a sphere of
+//        radius r: +1/r with outward faces, -1/r with inward ones)
+//   radius  size of the neighbourhood
+//   useKring  true: the radius-ring (every vertex within radius edges,
+//        breadth-first); false: the vertices within radius times the mean edge length,
+//        reached over edges without leaving that ball
+// The fit at each vertex: the neighbourhood (the vertex itself included) in a
+// frame whose height axis is the area-weighted vertex normal, less the
+// neighbours whose normal faces away from it when at least six remain, fitted
+// by least squares with w = a u^2 + b uv + c v^2 + d u + e v; the curvatures
+// and directions are those of that quadric at the vertex. The fit's error
+// grows with the neighbourhood's extent: the mesh must be fine against the
+// curvature radius (a 5-ring spanning 0.2 radians is within about 2%).
+// Each direction's sign is chosen to make a non-negative dot product with
+// the fixed vector (1, sqrt 2, sqrt 3) / sqrt 6, so that neighbouring rows
+// agree wherever the field is not perpendicular to it.
+// A vertex with fewer than six neighbours, a non-finite normal (no triangle
+// with area), or neighbours that do not determine the fit gets zero rows and
+// zero values; no row is ever NaN. The vertices are split over worker
+// threads (joined before return); the result does not depend on the split.
 
 #include <Eigen/Core>
 
