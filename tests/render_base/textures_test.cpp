@@ -3,7 +3,6 @@
 #include "fatal_scenario.h"
 #include "gl_context.h"
 #include "render/renderer.h"
-#include "render/shader_program.h"
 #include "test_assets.h"
 
 namespace {
@@ -28,44 +27,11 @@ class Textures : public testing::Test {
     void TearDown() override {
         glDeleteTextures(1, &r.decalTextureId);
         glDeleteTextures(1, &r.gradientTextureId);
-        deleteAllPrograms();
-    }
-
-    // Draws one full-viewport triangle that samples `texture` at uv and
-    // reads the colour back.
-    Rgba sampleAt(GLuint texture, float u, float v) {
-        if (!samplerProgram) {
-            assets.writeShader("sample.vert",
-                               "#version 430 core\nvoid main() {\n"
-                               "  vec2 p = vec2(gl_VertexID & 1, gl_VertexID >> 1) * 4.0 - 1.0;\n"
-                               "  gl_Position = vec4(p, 0.0, 1.0);\n}\n");
-            assets.writeShader("sample.frag",
-                               "#version 430 core\nuniform sampler2D tex;\nuniform vec2 uv;\n"
-                               "out vec4 c;\nvoid main() { c = texture(tex, uv); }\n");
-            samplerProgram = new ShaderProgram("sample", {"sample.vert", "sample.frag"});
-        }
-        GLuint vao = 0;
-        glGenVertexArrays(1, &vao);
-        glBindVertexArray(vao);
-        glUseProgram(samplerProgram->programId);
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glUniform1i(samplerProgram->uniformLocation("tex"), 0);
-        glUniform2f(samplerProgram->uniformLocation("uv"), u, v);
-        glViewport(0, 0, 4, 4);
-        glDrawArrays(GL_TRIANGLES, 0, 3);
-        Rgba p = readPixel(1, 1);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glUseProgram(0);
-        glBindVertexArray(0);
-        glDeleteVertexArrays(1, &vao);
-        return p;
     }
 
     TestAssets assets;
     std::vector<unsigned char> map;
     Renderer r;
-    ShaderProgram* samplerProgram = nullptr;
 };
 
 }  // namespace
@@ -93,26 +59,6 @@ TEST_F(Textures, ReloadingReplacesTheOnlyColourMap) {
     r.loadGradientTexture("grad_OrRd.png");
     EXPECT_EQ(countLiveObjects().textures, before + 1);
     EXPECT_TRUE(glIsTexture(r.gradientTextureId));
-}
-
-TEST_F(Textures, ColourMapClampsWhileDecalRepeats) {
-    r.loadGradientTexture("map.png");
-    r.loadDecalTexture();
-    // Left and right edge texels of the bottom row (t = 0 is the first row).
-    Rgba left = sampleAt(r.gradientTextureId, -3.0f, 0.0f);
-    Rgba right = sampleAt(r.gradientTextureId, 7.0f, 0.0f);
-    EXPECT_NEAR(left.r * 255, map[0], 0.51);
-    EXPECT_NEAR(left.g * 255, map[1], 0.51);
-    EXPECT_NEAR(right.r * 255, map[12], 0.51);
-    EXPECT_NEAR(right.b * 255, map[14], 0.51);
-
-    // The arrow is 2 by 2: texel centres at 0.25 and 0.75, whole periods apart repeat.
-    Rgba inside = sampleAt(r.decalTextureId, 0.75f, 0.25f);
-    Rgba shifted = sampleAt(r.decalTextureId, 2.75f, -0.75f);
-    EXPECT_NEAR(inside.g, 1.0f, 1e-3);  // second texel of the first row: transparent green
-    EXPECT_NEAR(inside.a, 0.0f, 1e-3);
-    EXPECT_NEAR(shifted.g, inside.g, 1e-3);
-    EXPECT_NEAR(shifted.a, inside.a, 1e-3);
 }
 
 TEST_F(Textures, DecalHasAlphaAndAFullMipmapChain) {
