@@ -1,7 +1,7 @@
 #include "render/renderer.h"
 
 #include <string>
-#include <vector>
+#include <initializer_list>
 
 #include "geometry/read_triangle_mesh.h"
 #include "platform/fatal.h"
