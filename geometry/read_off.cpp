@@ -20,8 +20,7 @@ bool parseOff(std::string_view data, MeshBuffers& mesh, std::string& error) {
     scan.skipSpaceAndLines();
     std::string_view header = scan.token();
     if (header != "OFF" && header != "COFF" && header != "NOFF") {
-        error = scan.where() + "the header is \"" + std::string(header.substr(0, 20)) +
-                "\", not OFF, COFF or NOFF";
+        error = scan.where() + "the header is " + quoted(header) + ", not OFF, COFF or NOFF";
         return false;
     }
     long long vertexCount = 0, faceCount = 0, edgeCount = 0;

@@ -104,7 +104,7 @@ bool parseHeader(std::string_view data, PlyHeader& header, std::string& error) {
             else if (encoding == "binary_big_endian")
                 header.encoding = PlyEncoding::BigEndian;
             else {
-                error = at + "unknown format \"" + std::string(encoding.substr(0, 30)) + "\"";
+                error = at + "unknown format " + quoted(encoding);
                 return false;
             }
             formatSeen = true;
@@ -112,7 +112,7 @@ bool parseHeader(std::string_view data, PlyHeader& header, std::string& error) {
             PlyElement element;
             element.name = words.token();
             if (!words.readInt(element.count) || element.count < 0 || element.count > INT_MAX / 3) {
-                error = at + "element \"" + element.name + "\" has no valid count";
+                error = at + "element " + quoted(element.name) + " has no valid count";
                 return false;
             }
             header.elements.push_back(element);
@@ -133,7 +133,7 @@ bool parseHeader(std::string_view data, PlyHeader& header, std::string& error) {
             ok = ok && typeFromName(type, property.type);
             property.name = words.token();
             if (!ok || property.name.empty()) {
-                error = at + "malformed property \"" + std::string(line.substr(0, 60)) + "\"";
+                error = at + "malformed property " + quoted(line);
                 return false;
             }
             header.elements.back().properties.push_back(property);
@@ -145,7 +145,7 @@ bool parseHeader(std::string_view data, PlyHeader& header, std::string& error) {
             header.dataStart = pos;
             return true;
         } else if (key != "comment" && key != "obj_info" && !key.empty()) {
-            error = at + "unknown header line \"" + std::string(line.substr(0, 60)) + "\"";
+            error = at + "unknown header line " + quoted(line);
             return false;
         }
     }
@@ -231,8 +231,8 @@ bool countsFit(const PlyHeader& header, std::size_t bodySize, std::string& error
         }
         unsigned long long count = static_cast<unsigned long long>(element.count);
         if (entryBytes > 0 && count > available / entryBytes) {
-            error = "the file is too short for " + std::to_string(count) +
-                    " entries of element \"" + element.name + "\"";
+            error = "the file is too short for " + std::to_string(count) + " entries of element " +
+                    quoted(element.name);
             return false;
         }
         available -= count * entryBytes;
@@ -290,7 +290,7 @@ bool parsePly(std::string_view data, MeshBuffers& mesh, std::string& error) {
         const bool isVertex = &element == vertexElement, isFace = &element == faceElement;
         for (long long i = 0; i < element.count; ++i) {
             auto at = [&] {
-                return "element \"" + element.name + "\" entry " + std::to_string(i) + ": ";
+                return "element " + quoted(element.name) + " entry " + std::to_string(i) + ": ";
             };
             double position[3] = {0, 0, 0};
             for (std::size_t p = 0; p < element.properties.size(); ++p) {
@@ -299,7 +299,7 @@ bool parsePly(std::string_view data, MeshBuffers& mesh, std::string& error) {
                 long long integer = 0;
                 if (!property.isList) {
                     if (!reader.read(property.type, real, integer)) {
-                        error = at() + "missing or malformed value of " + property.name;
+                        error = at() + "missing or malformed value of " + quoted(property.name);
                         return false;
                     }
                     for (int d = 0; d < 3; ++d)
@@ -308,7 +308,7 @@ bool parsePly(std::string_view data, MeshBuffers& mesh, std::string& error) {
                 }
                 long long n = 0;
                 if (!reader.read(property.countType, real, n) || n < 0) {
-                    error = at() + "missing or malformed length of list " + property.name;
+                    error = at() + "missing or malformed length of list " + quoted(property.name);
                     return false;
                 }
                 const bool isIndexList = isFace && indexList == static_cast<int>(p);
@@ -319,8 +319,8 @@ bool parsePly(std::string_view data, MeshBuffers& mesh, std::string& error) {
                 corners.clear();
                 for (long long k = 0; k < n; ++k) {
                     if (!reader.read(property.type, real, integer)) {
-                        error = at() + "list " + property.name + " is shorter than its length " +
-                                std::to_string(n);
+                        error = at() + "list " + quoted(property.name) +
+                                " is shorter than its length " + std::to_string(n);
                         return false;
                     }
                     if (!isIndexList) continue;

@@ -50,8 +50,7 @@ bool parseBinaryStl(std::string_view data, std::uint32_t triangleCount, MeshBuff
 bool expectKeyword(TextScanner& scan, std::string_view keyword, std::string& error) {
     std::string_view token = scan.token();
     if (equalsKeyword(token, keyword)) return true;
-    error = scan.where() + "expected \"" + std::string(keyword) + "\", found \"" +
-            std::string(token.substr(0, 30)) + "\"";
+    error = scan.where() + "expected \"" + std::string(keyword) + "\", found " + quoted(token);
     return false;
 }
 
@@ -88,8 +87,7 @@ bool parseAsciiStl(std::string_view data, MeshBuffers& mesh, std::string& error)
             error = "the file ends without \"endsolid\"";
             return false;
         } else {
-            error = scan.where() + "expected \"facet\" or \"endsolid\", found \"" +
-                    std::string(token.substr(0, 30)) + "\"";
+            error = scan.where() + "expected \"facet\" or \"endsolid\", found " + quoted(token);
             return false;
         }
     }

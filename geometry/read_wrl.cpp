@@ -35,9 +35,9 @@ bool readList(TextScanner& scan, const char* field, std::vector<Number>& values,
         else
             ok = parseInt(token, value);
         if (!ok) {
-            error = scan.where() + (token.empty() ? std::string("the file ends inside ") + field
-                                                  : "\"" + std::string(token.substr(0, 30)) +
-                                                        "\" in " + field + " is not a number");
+            error = scan.where() + (token.empty()
+                                        ? std::string("the file ends inside ") + field
+                                        : quoted(token) + " in " + field + " is not a number");
             return false;
         }
         values.push_back(value);
@@ -147,7 +147,7 @@ bool parseWrl(std::string_view data, MeshBuffers& mesh, std::string& error) {
         previous = token;
     }
     if (!nodes.empty()) {
-        error = "the file ends inside a " + std::string(nodes.back().substr(0, 30)) + " node";
+        error = "the file ends inside a node " + quoted(nodes.back());
         return false;
     }
     return true;

@@ -108,6 +108,16 @@ bool parseInt(std::string_view token, long long& value) {
     return ec == std::errc() && ptr == end;
 }
 
+std::string quoted(std::string_view text) {
+    const std::size_t limit = 40;
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size() && i < limit; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        out += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+    }
+    return out + (text.size() > limit ? "...\"" : "\"");
+}
+
 bool equalsKeyword(std::string_view token, std::string_view keyword) {
     if (token.size() != keyword.size()) return false;
     for (std::size_t i = 0; i < token.size(); ++i) {

@@ -57,6 +57,10 @@ class TextScanner {
 bool parseDouble(std::string_view token, double& value);
 bool parseInt(std::string_view token, long long& value);
 
+// A piece of the file for a message: in double quotes, cut short, and with
+// anything unprintable (line ends above all) shown as '?'.
+std::string quoted(std::string_view text);
+
 // Case-insensitive comparison of a token with a keyword.
 bool equalsKeyword(std::string_view token, std::string_view keyword);
 

@@ -224,6 +224,11 @@ TEST(ReadFailures, WrongHeadersAndShapes) {
          "three corners"},
         {"h15.wrl", "} IndexedFaceSet {", "closes no node"},
         {"h16.wrl", "Coordinate { point 0 0 0 }", "expected"},
+        // A quote that opens a string inside a list: the message shows the
+        // string without its line ends.
+        {"h19.wrl", "IndexedFaceSet { coordIndex [ 0, 1,\"2,\n -1, 0 ] }\n}\n", "not a number"},
+        {"h20.ply", "ply\nformat ascii 1.0\nelement vertex\x01 many\r\nend_header\n",
+         "no valid count"},
         {"h17.mesh", "Vertices\n1\n0 0 0 0\n", "not a Medit"},
         {"h18.mesh", "MeshVersionFormatted 1\nDimension 2\nVertices\n1\n0 0 0\n", "three-dim"},
     });
