@@ -1,5 +1,6 @@
 #include "geometry/mesh_readers.h"
 
+#include <climits>
 #include <cmath>
 
 #include "geometry/text_scanner.h"
@@ -49,6 +50,10 @@ void addFan(MeshBuffers& mesh, const int* corners, std::size_t n) {
 }
 
 bool addVertex(MeshBuffers& mesh, double x, double y, double z, std::string& error) {
+    if (mesh.positions.size() >= 3 * static_cast<std::size_t>(INT_MAX / 3)) {
+        error = "more vertices than int indices can number";
+        return false;
+    }
     if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) {
         error = "vertex " + std::to_string(mesh.vertexCount()) +
                 " has a coordinate that is not a finite number";

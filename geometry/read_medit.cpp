@@ -120,15 +120,16 @@ bool parseMedit(std::string_view data, MeshBuffers& mesh, std::string& error) {
     }
     std::vector<long long> triangles, tets;
     bool hasTriangles = false;
-    for (std::string_view key = scan.token(); !key.empty() && key != "End"; key = scan.token()) {
+    for (std::string_view key = scan.token(); !key.empty() && !equalsKeyword(key, "End");
+         key = scan.token()) {
         long long count = 0;
-        if (key == "Dimension") {
+        if (equalsKeyword(key, "Dimension")) {
             long long dimension = 0;
             if (!scan.readInt(dimension) || dimension != 3) {
                 error = scan.where() + "only three-dimensional meshes are read";
                 return false;
             }
-        } else if (key == "Vertices") {
+        } else if (equalsKeyword(key, "Vertices")) {
             if (!readCount(scan, key, 4, count, error)) return false;
             mesh.positions.reserve(mesh.positions.size() + 3 * count);
             for (long long i = 0; i < count; ++i) {
@@ -140,12 +141,12 @@ bool parseMedit(std::string_view data, MeshBuffers& mesh, std::string& error) {
                     return false;
                 }
             }
-        } else if (key == "Triangles") {
+        } else if (equalsKeyword(key, "Triangles")) {
             hasTriangles = true;
             if (!readCount(scan, key, 4, count, error) ||
                 !readElements(scan, key, 3, count, triangles, error))
                 return false;
-        } else if (key == "Tetrahedra") {
+        } else if (equalsKeyword(key, "Tetrahedra")) {
             if (!readCount(scan, key, 5, count, error) ||
                 !readElements(scan, key, 4, count, tets, error))
                 return false;

@@ -149,7 +149,7 @@ TEST(ReadWrl, VrmlOneCoordinatesBeforeTheFaceSet) {
 }
 
 const char* meditVertices =
-    "MeshVersionFormatted 2\n# a comment\nDimension\n3\n"
+    "MeshVersionFormatted 2\n# a comment\nDIMENSION\n3\n"
     "Vertices\n5\n0 0 0 1\n1 0 0 1\n0 1 0 1\n0 0 1 1\n1 1 1 2\n";
 
 TEST(ReadMedit, TrianglesAreOneBasedAndOtherSectionsArePassedOver) {
