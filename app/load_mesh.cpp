@@ -15,8 +15,8 @@ void loadMesh(std::string path) {
 
     // A file can parse and still hold nothing to analyse or draw.
     if (renderer.V.rows() == 0 || renderer.F.rows() == 0) {
-        printf("ERROR: Mesh has no %s: %s\n", renderer.V.rows() == 0 ? "vertices" : "faces",
-               path.c_str());
+        printf("ERROR: %s holds no %s: nothing to show\n", path.c_str(),
+               renderer.V.rows() == 0 ? "vertex" : "face");
         fflush(stdout);
         renderer.clearMesh();
         return;

@@ -8,6 +8,7 @@
 
 #include "app/load_mesh.h"
 #include "app/window.h"
+#include "parameters/param_file.h"
 #include "parameters/shell_settings.h"
 #include "platform/file_dialogs.h"
 #include "render/renderer.h"
@@ -184,7 +185,7 @@ void runLoadParamsDialog() {
     std::vector<std::string> chosen =
         openFileDialog("Load parameters", paramsDir, paramFilters, pumpWindowEvents);
     if (chosen.empty()) return;
-    // TODO(params): loadParams(chosen.front());
+    loadParamsReporting(chosen.front());
 }
 
 void runSaveParamsDialog() {
@@ -192,6 +193,6 @@ void runSaveParamsDialog() {
     std::string chosen =
         saveFileDialog("Save parameters as", paramsDir, paramFilters, pumpWindowEvents);
     if (chosen.empty()) return;
-    // TODO(params): saveParams(chosen);
+    saveParamsReporting(chosen);
     paramsDir = chosen;
 }
