@@ -2,6 +2,7 @@
 // Reading an INI file into a document and writing a document to a file.
 
 #include <string>
+#include <utility>
 
 #include "parameters/ini_document.h"
 
