@@ -2,6 +2,7 @@
 
 #include <Eigen/Sparse>
 #include <cstdio>
+#include <limits>
 
 #include "analysis/neighbour_search.h"
 #include "geometry/cotmatrix.h"
@@ -70,7 +71,13 @@ int findRootPoint(std::vector<int> endpoints, const Eigen::MatrixXd& V, const Ei
     // Row i: the discrete mean-curvature normal at vertex i (up to a factor);
     // its length falls as a tube widens, so the widest end wins.
     const Eigen::MatrixXd H = Minv * L * V;
-    const Eigen::VectorXd q = H.rowwise().norm();
+    Eigen::VectorXd q = H.rowwise().norm();
+    // A vertex with no area around it (used by no face, or only by faces of
+    // zero area) has no curvature to measure: its empty Laplacian row would
+    // give 0, the best measure of all. Not a number keeps it from winning.
+    const Eigen::VectorXd area = M.diagonal();
+    for (Eigen::Index i = 0; i < q.size(); ++i)
+        if (!(area(i) > 0.0)) q(i) = std::numeric_limits<double>::quiet_NaN();
 
     int root = endpoints.front();
     double best = q(root);

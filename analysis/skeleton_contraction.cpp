@@ -2,6 +2,7 @@
 
 #include <Eigen/Sparse>
 #include <Eigen/SparseCholesky>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -20,6 +21,13 @@ SparseMatrix doubledLaplacian(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F
     geometry::cotmatrix(S, F, L);
     L *= 2.0;
     return L;
+}
+
+bool samePattern(const SparseMatrix& A, const SparseMatrix& B) {
+    if (A.rows() != B.rows() || A.cols() != B.cols() || A.nonZeros() != B.nonZeros()) return false;
+    return std::equal(A.outerIndexPtr(), A.outerIndexPtr() + A.outerSize() + 1,
+                      B.outerIndexPtr()) &&
+           std::equal(A.innerIndexPtr(), A.innerIndexPtr() + A.nonZeros(), B.innerIndexPtr());
 }
 
 SparseMatrix diagonalMatrix(const Eigen::VectorXd& d) {
@@ -45,6 +53,12 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
     const double vol0 = meshVolume(S, F);
     const SparseMatrix Z(n, 3);
 
+    // The fill-reducing ordering depends on N's pattern only, which stays
+    // the same while no face loses all its area; it is then computed once.
+    // Every iteration still factorises its own N from scratch.
+    Eigen::SimplicialLDLT<SparseMatrix> solver;
+    SparseMatrix analysedPattern;
+
     for (int it = 0; it < maxIterations; ++it) {
         const Eigen::MatrixXd Sprev = S;
         std::printf("Skeletonizing iter %d: ", it);
@@ -58,8 +72,11 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
         const SparseMatrix N = Kt * K;
         const Eigen::MatrixXd R = Eigen::MatrixXd(Kt * B);
 
-        Eigen::SimplicialLDLT<SparseMatrix> solver;
-        solver.compute(N);
+        if (it == 0 || !samePattern(N, analysedPattern)) {
+            solver.analyzePattern(N);
+            analysedPattern = N;
+        }
+        solver.factorize(N);
         // A failed factorisation leaves nothing to solve with; its status is
         // the one a solve would report.
         if (solver.info() == Eigen::Success) S = solver.solve(R);
