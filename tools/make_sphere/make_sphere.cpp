@@ -1,11 +1,12 @@
 // Writes the unit icosphere drawn at the tree's endpoints: an icosahedron
 // subdivided three times (642 vertices, 1280 faces), every vertex on the unit
 // sphere, faces counter-clockwise seen from outside.
-//   make_sphere [output path]   (default assets/models/sphere.off)
+//   make_sphere [output folder]   (default assets/models)
 
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -58,7 +59,7 @@ void subdivide(Icosphere& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* path = argc > 1 ? argv[1] : "assets/models/sphere.off";
+    const std::string path = std::string(argc > 1 ? argv[1] : "assets/models") + "/sphere.off";
     Icosphere s = icosahedron();
     for (int i = 0; i < 3; ++i) subdivide(s);
 
@@ -73,10 +74,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!vessel_tree::writeOff(path, V, F)) {
-        std::printf("cannot write %s\n", path);
+        std::printf("cannot write %s\n", path.c_str());
         return 1;
     }
-    std::printf("%s: %d vertices, %d faces, volume %.4f\n", path, report.vertices, report.faces,
-                report.signedVolume);
+    std::printf("%s: %d vertices, %d faces, volume %.4f\n", path.c_str(), report.vertices,
+                report.faces, report.signedVolume);
     return 0;
 }

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 #include "tree_layout.h"
 
@@ -36,22 +35,31 @@ struct SparseGrid {
         return long(s) * kBlockPoints + ((k % kBlock) * kBlock + (j % kBlock)) * kBlock +
                i % kBlock;
     }
-    float at(int i, int j, int k) const {
-        const long x = index(i, j, k);
-        return x < 0 ? outside : values[x];
+    // Storage index of the point (x, y, z) + (dx, dy, dz), given the storage
+    // index of (x, y, z); steps within a block need no lookup.
+    long step(long from, int x, int y, int z, int dx, int dy, int dz) const {
+        const int i = x % kBlock + dx, j = y % kBlock + dy, k = z % kBlock + dz;
+        if (i >= 0 && j >= 0 && k >= 0 && i < kBlock && j < kBlock && k < kBlock)
+            return from + (dz * kBlock + dy) * kBlock + dx;
+        return index(x + dx, y + dy, z + dz);
     }
-    // Calls visit(storage index, x, y, z) for every stored point, block by
-    // block in storage order.
+    // Calls visit(storage index, x, y, z) for every stored point within
+    // `near` of the surface, block by block in storage order. The field
+    // changes by little more than the distance moved, so a point farther out
+    // lies in no cell, face or edge that the surface crosses.
     template <class Visit>
-    void forEachStored(Visit&& visit) const {
+    void forEachNear(Visit&& visit) const {
+        const float near = float(3 * h);
         for (size_t s = 0; s < blocks.size(); ++s) {
             const int b = blocks[s];
             const int bi = b % nb[0], bj = (b / nb[0]) % nb[1], bk = b / (nb[0] * nb[1]);
             for (int k = 0; k < kBlock; ++k)
                 for (int j = 0; j < kBlock; ++j)
-                    for (int i = 0; i < kBlock; ++i)
-                        visit(long(s) * kBlockPoints + (k * kBlock + j) * kBlock + i,
-                              bi * kBlock + i, bj * kBlock + j, bk * kBlock + k);
+                    for (int i = 0; i < kBlock; ++i) {
+                        const long index = long(s) * kBlockPoints + (k * kBlock + j) * kBlock + i;
+                        if (std::abs(values[index]) <= near)
+                            visit(index, bi * kBlock + i, bj * kBlock + j, bk * kBlock + k);
+                    }
         }
     }
 };
@@ -131,17 +139,17 @@ const int kEdgeCell[4][2] = {{-1, -1}, {0, -1}, {0, 0}, {-1, 0}};
 // unambiguous with that same connection, moving the surface by a hair.
 int resolveAmbiguousFaces(SparseGrid& g) {
     int flips = 0;
-    g.forEachStored([&](long, int x, int y, int z) {
+    g.forEachNear([&](long from, int x, int y, int z) {
         for (int axis = 0; axis < 3; ++axis) {
             const int u = (axis + 1) % 3, w = (axis + 2) % 3;
             long index[4];
             float v[4];
             bool stored = true;
             for (int c = 0; c < 4; ++c) {
-                int q[3] = {x, y, z};
-                q[u] += kFaceCorner[c][0];
-                q[w] += kFaceCorner[c][1];
-                index[c] = g.index(q[0], q[1], q[2]);
+                int d[3] = {0, 0, 0};
+                d[u] = kFaceCorner[c][0];
+                d[w] = kFaceCorner[c][1];
+                index[c] = g.step(from, x, y, z, d[0], d[1], d[2]);
                 stored = stored && index[c] >= 0;
                 v[c] = index[c] < 0 ? g.outside : g.values[index[c]];
             }
@@ -168,12 +176,13 @@ const int kCellEdge[12][2] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {0, 2}, {1, 3},
 
 // The mean of the edge crossings of the cell whose lowest corner is (x, y, z),
 // false when the field does not change sign in the cell.
-bool cellVertex(const SparseGrid& g, int x, int y, int z, Eigen::Vector3d& vertex) {
+bool cellVertex(const SparseGrid& g, long from, int x, int y, int z, Eigen::Vector3d& vertex) {
     if (x + 1 >= g.n[0] || y + 1 >= g.n[1] || z + 1 >= g.n[2]) return false;
     float v[8];
     int inside = 0;
     for (int c = 0; c < 8; ++c) {
-        v[c] = g.at(x + kCorner[c][0], y + kCorner[c][1], z + kCorner[c][2]);
+        const long k = g.step(from, x, y, z, kCorner[c][0], kCorner[c][1], kCorner[c][2]);
+        v[c] = k < 0 ? g.outside : g.values[k];
         inside += v[c] < 0;
     }
     if (inside == 0 || inside == 8) return false;
@@ -202,9 +211,9 @@ void surfaceNets(const TubeField& field, double h, Eigen::MatrixXd& V,
     }
 
     std::vector<Eigen::Vector3d> points;
-    g.forEachStored([&](long index, int x, int y, int z) {
+    g.forEachNear([&](long index, int x, int y, int z) {
         Eigen::Vector3d vertex;
-        if (!cellVertex(g, x, y, z, vertex)) return;
+        if (!cellVertex(g, index, x, y, z, vertex)) return;
         g.cellVertex[index] = int(points.size());
         points.push_back(vertex);
     });
@@ -216,19 +225,20 @@ void surfaceNets(const TubeField& field, double h, Eigen::MatrixXd& V,
     // then the one after), so the normal points along +axis; reversed when the
     // field goes from outside to inside along the axis.
     quads.clear();
-    g.forEachStored([&](long index, int x, int y, int z) {
+    g.forEachNear([&](long index, int x, int y, int z) {
         const bool in = g.values[index] < 0;
         for (int axis = 0; axis < 3; ++axis) {
-            int q[3] = {x, y, z};
-            ++q[axis];
-            if (q[axis] >= g.n[axis] || (g.at(q[0], q[1], q[2]) < 0) == in) continue;
+            int d[3] = {0, 0, 0};
+            d[axis] = 1;
+            const long next = g.step(index, x, y, z, d[0], d[1], d[2]);
+            if ((next >= 0 ? g.values[next] < 0 : false) == in) continue;
             const int u = (axis + 1) % 3, w = (axis + 2) % 3;
             Eigen::Vector4i quad;
             for (int c = 0; c < 4; ++c) {
-                int cell[3] = {x, y, z};
-                cell[u] += kEdgeCell[c][0];
-                cell[w] += kEdgeCell[c][1];
-                const long k = g.index(cell[0], cell[1], cell[2]);
+                d[axis] = 0;
+                d[u] = kEdgeCell[c][0];
+                d[w] = kEdgeCell[c][1];
+                const long k = g.step(index, x, y, z, d[0], d[1], d[2]);
                 quad[c] = k < 0 ? -1 : g.cellVertex[k];
             }
             // Every cell around a crossing edge has a vertex; the test only

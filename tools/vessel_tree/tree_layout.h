@@ -4,6 +4,8 @@
 
 #include <Eigen/Core>
 #include <Eigen/Geometry>
+#include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "vessel_tree.h"
@@ -58,6 +60,19 @@ class TubeField {
     std::vector<Chain> branches_;
     double band_;
 };
+
+// Runs body(i) for i in [0, n) on a few threads. Each i must write only its
+// own results, so the outcome does not depend on the thread count.
+template <class Body>
+void parallelFor(int n, Body&& body) {
+    const int threads = int(std::max(1u, std::min(16u, std::thread::hardware_concurrency())));
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&body, t, threads, n] {
+            for (int i = t; i < n; i += threads) body(i);
+        });
+    for (std::thread& w : workers) w.join();
+}
 
 // Dual contouring of f's zero set on a grid of spacing h ("surface nets"):
 // one vertex per cell that f changes sign in, one quad per grid edge that it

@@ -47,7 +47,7 @@ void relax(const TubeField& field, double h, const std::vector<Eigen::Vector4i>&
     }
     Eigen::MatrixXd next(n, 3);
     for (int it = 0; it < iterations; ++it) {
-        for (int i = 0; i < n; ++i) {
+        parallelFor(n, [&](int i) {
             const Eigen::Vector3d p = V.row(i).transpose();
             Eigen::Vector3d mean = Eigen::Vector3d::Zero();
             for (int j : neighbours[i]) mean += V.row(j).transpose();
@@ -57,7 +57,7 @@ void relax(const TubeField& field, double h, const std::vector<Eigen::Vector4i>&
             Eigen::Vector3d move = mean - p;
             move -= normal * normal.dot(move);
             next.row(i) = project(field, p + move, h).transpose();
-        }
+        });
         V.swap(next);
     }
 }

@@ -13,6 +13,7 @@
 //      signed volume of a closed mesh is positive.
 
 #include <Eigen/Core>
+#include <Eigen/Geometry>
 #include <string>
 #include <vector>
 
