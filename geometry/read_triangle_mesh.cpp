@@ -30,11 +30,13 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Opens a regular file (a directory or a device would open but never read as
-// a mesh, or read forever); null when that is not possible.
+// Opens a regular file; null when that is not possible. A directory or a
+// device would open but never read as a mesh, or read forever, and opening a
+// named pipe waits for a writer, so the kind of file is checked first.
 std::unique_ptr<std::FILE, FileCloser> openRegularFile(const std::string& path, std::size_t& size) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     struct stat status;
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file || fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode))
         return nullptr;
     size = static_cast<std::size_t>(status.st_size);

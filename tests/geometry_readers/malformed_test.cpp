@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <limits>
 
+#include "child_process.h"
 #include "geometry/read_triangle_mesh.h"
 #include "reader_files.h"
 
@@ -25,6 +27,19 @@ TEST(ReadFailures, FilesThatCannotBeOpenedOrHaveNoReader) {
 
     r = readMesh("/dev/zero");  // would never end if it were read
     EXPECT_FALSE(r.ok);
+
+    // Opening a named pipe waits for a writer that never comes; in a child,
+    // so that a regression shows as a timeout rather than a stuck suite.
+    const std::string pipe = scratchDir() + "/pipe.off";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ChildResult child = runInChild([&] {
+        Eigen::MatrixXd V;
+        Eigen::MatrixXi F;
+        std::exit(geometry::read_triangle_mesh(pipe, V, F) ? 1 : 0);
+    });
+    EXPECT_TRUE(child.exited);
+    EXPECT_EQ(child.exitStatus, 0);
+    EXPECT_EQ(child.err, "IOError: " + pipe + " could not be opened...\n");
 
     r = readMesh(writeFile("model.Xyz", "OFF\n0 0 0\n"));
     EXPECT_FALSE(r.ok);
