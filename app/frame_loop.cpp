@@ -66,6 +66,18 @@ MouseInput queryMouse() {
 
 }  // namespace
 
+void drawScene() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glm::mat4 view = viewMatrix(camera);
+    glm::mat4 projection =
+        usePerspective ? perspectiveMatrix(camera)
+                       : orthographicMatrix(camera, renderer.meshCenter, renderer.meshRadius);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_CULL_FACE);
+    renderer.time = std::fmod((float)glfwGetTime(), 10.0f);
+    renderer.draw(view, projection, !usePerspective);
+}
+
 void runFrame() {
     applyPendingResize();
 
@@ -83,15 +95,7 @@ void runFrame() {
         guiWantsKeyboard = false;
     }
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glm::mat4 view = viewMatrix(camera);
-    glm::mat4 projection =
-        usePerspective ? perspectiveMatrix(camera)
-                       : orthographicMatrix(camera, renderer.meshCenter, renderer.meshRadius);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glEnable(GL_CULL_FACE);
-    renderer.time = std::fmod((float)glfwGetTime(), 10.0f);
-    renderer.draw(view, projection, !usePerspective);
+    drawScene();
 
     if (guiThisFrame) {
         drawPanel();

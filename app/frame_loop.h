@@ -9,6 +9,9 @@ void createShaderPrograms();
 // Viewport, clear colour, depth test, face culling, multisampling off.
 void setFixedGLState();
 
+// Clear, then the Renderer's frame from the camera's view and projection.
+void drawScene();
+
 // One frame: resize, GUI frame start, draw, panel, swap, events, mouse control.
 void runFrame();
 
