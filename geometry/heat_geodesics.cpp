@@ -1,5 +1,6 @@
 #include "geometry/heat_geodesics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -73,16 +74,13 @@ void findBoundary(int n, const Eigen::MatrixXi& F, const Eigen::VectorXd& dblA,
 
 // A with the rows and columns of the `fixed` vertices replaced by identity.
 SparseMatrix fixRows(const SparseMatrix& A, const std::vector<char>& fixed) {
-    std::vector<Eigen::Triplet<double>> entries;
-    entries.reserve(static_cast<size_t>(A.nonZeros()) + fixed.size());
-    for (int k = 0; k < A.outerSize(); ++k)
-        for (SparseMatrix::InnerIterator it(A, k); it; ++it)
-            if (!fixed[it.row()] && !fixed[it.col()])
-                entries.emplace_back(it.row(), it.col(), it.value());
+    SparseMatrix out = A;
+    if (std::find(fixed.begin(), fixed.end(), 1) == fixed.end()) return out;
+    out.prune(
+        [&](Eigen::Index r, Eigen::Index c, double) { return r == c || (!fixed[r] && !fixed[c]); });
     for (size_t v = 0; v < fixed.size(); ++v)
-        if (fixed[v]) entries.emplace_back(static_cast<int>(v), static_cast<int>(v), 1.0);
-    SparseMatrix out(A.rows(), A.cols());
-    out.setFromTriplets(entries.begin(), entries.end());
+        if (fixed[v])
+            out.coeffRef(static_cast<Eigen::Index>(v), static_cast<Eigen::Index>(v)) = 1.0;
     return out;
 }
 

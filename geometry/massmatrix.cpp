@@ -2,6 +2,7 @@
 
 #include <Eigen/Geometry>
 #include <cmath>
+#include <vector>
 
 namespace geometry {
 
@@ -35,10 +36,13 @@ void massmatrix(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, MassMatrixTy
             area(F(f, c)) += share;
         }
     }
+    // Every diagonal entry is stored, zeros too, so the pattern is the same
+    // for every mesh of this size.
+    std::vector<Eigen::Triplet<double>> entries;
+    entries.reserve(static_cast<size_t>(V.rows()));
+    for (Eigen::Index i = 0; i < V.rows(); ++i) entries.emplace_back(i, i, area(i));
     M.resize(V.rows(), V.rows());
-    M.reserve(Eigen::VectorXi::Ones(V.rows()));
-    for (Eigen::Index i = 0; i < V.rows(); ++i) M.insert(i, i) = area(i);
-    M.makeCompressed();
+    M.setFromTriplets(entries.begin(), entries.end());
 }
 
 }  // namespace geometry

@@ -11,10 +11,12 @@
 #include "geometry/cotmatrix.h"
 #include "geometry/doublearea.h"
 #include "geometry/grad.h"
+#include "geometry/heat_geodesics.h"
 #include "geometry/invert_diag.h"
 #include "geometry/massmatrix.h"
 #include "geometry/per_face_normals.h"
 #include "geometry/per_vertex_normals.h"
+#include "geometry/principal_curvature.h"
 #include "test_meshes.h"
 
 using Eigen::MatrixXd;
@@ -235,4 +237,25 @@ TEST(SparseHelpers, InvertDiagAndCat) {
     EXPECT_EQ(C.coeff(0, 5), 7.0);
     geometry::cat(2, A, B, C);  // row counts differ
     EXPECT_EQ(C.size(), 0);
+}
+
+TEST(EmptyMesh, EveryRoutineReturnsEmptyResults) {
+    const MatrixXd V(0, 3);
+    const MatrixXi F(0, 3);
+    MatrixXd N, FN, PD1, PD2;
+    VectorXd dblA, PV1, PV2;
+    SparseMatrix<double> L, M, G;
+    geometry::per_face_normals(V, F, Eigen::RowVector3d::Zero(), FN);
+    geometry::per_vertex_normals(V, F, FN, N);
+    geometry::doublearea(V, F, dblA);
+    geometry::cotmatrix(V, F, L);
+    geometry::massmatrix(V, F, geometry::MASSMATRIX_TYPE_VORONOI, M);
+    geometry::grad(V, F, G);
+    geometry::principal_curvature(V, F, PD1, PD2, PV1, PV2);
+    EXPECT_EQ(FN.rows() + N.rows() + dblA.size() + L.rows() + M.rows() + G.rows() + PD1.rows(), 0);
+    geometry::HeatGeodesicsData data;
+    ASSERT_TRUE(geometry::heat_geodesics_precompute(V, F, 1.0, data));
+    VectorXd D;
+    geometry::heat_geodesics_solve(data, Eigen::VectorXi::Zero(1), D);
+    EXPECT_EQ(D.size(), 0);
 }
