@@ -8,7 +8,7 @@ namespace geometry {
 
 void cotmatrix(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eigen::SparseMatrix<double>& L) {
     std::vector<Eigen::Triplet<double>> entries;
-    entries.reserve(static_cast<size_t>(F.rows()) * 12);
+    entries.reserve(static_cast<size_t>(F.rows()) * 6 + static_cast<size_t>(V.rows()));
     for (Eigen::Index f = 0; f < F.rows(); ++f) {
         const Eigen::RowVector3d p[3] = {V.row(F(f, 0)), V.row(F(f, 1)), V.row(F(f, 2))};
         const double dblA = (p[1] - p[0]).cross(p[2] - p[0]).norm();
@@ -21,12 +21,24 @@ void cotmatrix(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eigen::Sparse
             const double w = 0.5 * cot;
             entries.emplace_back(j, k, w);
             entries.emplace_back(k, j, w);
-            entries.emplace_back(j, j, -w);
-            entries.emplace_back(k, k, -w);
         }
     }
+    // The diagonal is filled afterwards from the assembled columns (L is
+    // symmetric), so every row sums to zero up to one rounding per entry.
+    for (Eigen::Index i = 0; i < V.rows(); ++i) entries.emplace_back(i, i, 0.0);
     L.resize(V.rows(), V.rows());
     L.setFromTriplets(entries.begin(), entries.end());
+    for (Eigen::Index k = 0; k < L.outerSize(); ++k) {
+        double sum = 0.0;
+        double* diagonal = nullptr;
+        for (Eigen::SparseMatrix<double>::InnerIterator it(L, k); it; ++it) {
+            if (it.row() == k)
+                diagonal = &it.valueRef();
+            else
+                sum += it.value();
+        }
+        *diagonal = -sum;
+    }
 }
 
 }  // namespace geometry
