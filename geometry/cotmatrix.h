@@ -6,7 +6,7 @@
 //      angles opposite it; one of them on a boundary edge), L(i,i) = minus the
 //      sum of the rest of row i, so L is symmetric negative semidefinite and
 //      L * 1 = 0. A zero-area triangle adds nothing (its angles have no
-//      finite cotangents); a vertex only such triangles use has an empty row.
+//      finite cotangents); a vertex only such triangles use has a zero row.
 
 #include <Eigen/Core>
 #include <Eigen/Sparse>
