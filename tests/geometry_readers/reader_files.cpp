@@ -16,7 +16,9 @@ namespace {
 std::string madeDir;
 pid_t madeBy = 0;  // a forked child must not remove the folder
 
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    return remove(path);
+}
 
 void removeScratchDir() {
     if (getpid() == madeBy) nftw(madeDir.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
