@@ -89,7 +89,9 @@ class Morvik {
         return -1;
     }
     std::string windowId() {
-        std::string id = xdotool({"search", "--sync", "--name", "^Morvik$"});
+        // This process's window only, should other windows be open on the display.
+        std::string id = xdotool(
+            {"search", "--sync", "--all", "--pid", std::to_string(pid), "--name", "^Morvik$"});
         return id.substr(0, id.find('\n'));
     }
     pid_t pid = -1;
