@@ -95,7 +95,8 @@ TEST(DialogStartPath, AbsoluteNormalisedOrCurrentDirectory) {
 }
 
 TEST_F(Dialogs, OpenReturnsTheChosenPathAndPassesArgumentsUntouched) {
-    installTool("zenity", "echo '/tmp/a b/it'\\''s; rm -rf x.off'");
+    // The tool stays open a moment, as a user would keep it, so the pump runs.
+    installTool("zenity", "/bin/sleep 0.2; echo '/tmp/a b/it'\\''s; rm -rf x.off'");
     std::string start = dir + "/with space/'quote\" ;semi/";
     int pumps = 0;
     std::vector<std::string> chosen = openFileDialog("Load mesh", start, meshFilters, [&] {
