@@ -37,7 +37,11 @@ void faceToVertexField(const Eigen::MatrixXi& F, const Eigen::MatrixXd& P, Eigen
 
 void smoothVectorField(Eigen::MatrixXd& X, int iters, double lambda,
                        const Eigen::SparseMatrix<double>& L) {
-    const Eigen::SparseMatrix<double> A = 0.5 * L;
+    Eigen::SparseMatrix<double> A = 0.5 * L;
+    // A stored zero is no entry: a vertex that no face uses must keep an
+    // empty row (and its vector), whether or not the Laplacian stores a zero
+    // diagonal for it; -inf times a stored 0 would make it not a number.
+    A.prune([](Eigen::Index, Eigen::Index, double value) { return value != 0.0; });
     const Eigen::Index m = std::min(A.rows(), A.cols());
     Eigen::VectorXd d(m);
     for (Eigen::Index i = 0; i < m; ++i) d(i) = -1.0 / A.coeff(i, i);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/poisson_pinning.h"
 #include "analysis/smoothing_steps.h"
 #include "analysis/solver_status.h"
 #include "analysis/tangent_fields.h"
@@ -77,7 +78,8 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     Eigen::VectorXd w(3 * faceCount);
     for (Eigen::Index j = 0; j < 3 * faceCount; ++j) w(j) = dblA(j % faceCount) / 6.0;
     const Eigen::SparseMatrix<double> Div = G.transpose() * w.asDiagonal();
-    const Eigen::VectorXd b = Div * Eigen::Map<const Eigen::VectorXd>(tcurv.data(), 3 * faceCount);
+    Eigen::VectorXd b = Div * Eigen::Map<const Eigen::VectorXd>(tcurv.data(), 3 * faceCount);
+    pinOneVertexPerPiece(L, b);
 
     Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver;
     solver.compute(L);

@@ -5,8 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "analysis/smoothing_steps.h"
+#include "analysis/solver_status.h"
 #include "analysis/u_field.h"
 #include "child_process.h"
 #include "test_meshes.h"
@@ -34,4 +36,72 @@ TEST(ComputeUField, InvalidRootIsAnAssertion) {
         EXPECT_EQ(r.exitStatus, 255);
         EXPECT_EQ(r.out, "FATAL ERROR: Assertion failed: root >= 0 && root < V.rows()\n");
     }
+}
+
+TEST(ComputeUField, FailedHeatPrecomputationIsFatal) {
+    const auto mesh = test_meshes::icosphere(1.0, 2);
+    Eigen::MatrixXd V = mesh.V;
+    V(5, 0) = std::numeric_limits<double>::quiet_NaN();
+    ChildResult r = runInChild([&] {
+        Eigen::VectorXd U;
+        computeUField(V, mesh.F, 0, U);
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitStatus, 255);
+    EXPECT_EQ(r.out, "FATAL ERROR: Geodesics in Heat: precompute failed\n");
+}
+
+TEST(ComputeUField, SolverStatusLines) {
+    ChildResult r = runInChild([] {
+        for (auto info : {Eigen::Success, Eigen::NumericalIssue, Eigen::NoConvergence,
+                          Eigen::InvalidInput, static_cast<Eigen::ComputationInfo>(7)})
+            printSolverStatus(info);
+    });
+    EXPECT_EQ(r.out,
+              "SOLVER: numerical issue!\nSOLVER: no convergence!\nSOLVER: invalid input!\n"
+              "SOLVER: unknown error!\n");
+}
+
+// A flat sheet: both principal curvatures at the root are 0, the step count
+// is the most negative int, no smoothing runs, and U still spans [0, Dmax]
+// growing away from the root corner.
+TEST(ComputeUField, FlatRootRunsNoSmoothingStep) {
+    const auto sheet = test_meshes::grid(16, 16, 4.0, 4.0);
+    Eigen::VectorXd U(3);  // the prior size does not matter
+    ChildResult r = runInChild([&] { computeUField(sheet.V, sheet.F, 0, U); });
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.out, "# smoothing iter: -2147483648\n");
+    computeUField(sheet.V, sheet.F, 0, U);
+    ASSERT_EQ(U.size(), sheet.V.rows());
+    ASSERT_TRUE(U.allFinite());
+    EXPECT_EQ(U.minCoeff(), 0.0);
+    EXPECT_GE(U.maxCoeff(), 0.0);
+}
+
+// On a capsule rooted at one pole, U runs from 0 there to its largest value
+// at the other pole and grows with the distance along the axis.
+TEST(ComputeUField, CapsuleGrowsAlongItsAxis) {
+    const auto capsule = test_meshes::capsule(1.0, 8.0, 40, 24);
+    int root = 0;
+    capsule.V.col(2).minCoeff(&root);
+    Eigen::VectorXd U;
+    computeUField(capsule.V, capsule.F, root, U);
+    ASSERT_TRUE(U.allFinite());
+    EXPECT_LT(U(root), 0.02 * U.maxCoeff());
+    int top = 0;
+    capsule.V.col(2).maxCoeff(&top);
+    EXPECT_GT(U(top), 0.95 * U.maxCoeff());
+    // Mean U per slab of the axis increases from slab to slab.
+    const double zmin = capsule.V.col(2).minCoeff(), zmax = capsule.V.col(2).maxCoeff();
+    const int slabs = 8;
+    std::vector<double> sum(slabs, 0.0);
+    std::vector<int> count(slabs, 0);
+    for (int i = 0; i < capsule.V.rows(); ++i) {
+        const int s =
+            std::min(slabs - 1, static_cast<int>((capsule.V(i, 2) - zmin) / (zmax - zmin) * slabs));
+        sum[s] += U(i);
+        ++count[s];
+    }
+    for (int s = 1; s < slabs; ++s)
+        EXPECT_GT(sum[s] / count[s], sum[s - 1] / count[s - 1]) << "slab " << s;
 }
