@@ -17,10 +17,16 @@ glm::vec3 viewSpaceLightDirection(const Renderer& r, const glm::mat4& view) {
     return glm::vec3(view * glm::vec4(unit, 0.0f));
 }
 
-void setIsolines(ShaderProgram* p, const Renderer& r, int k, const std::string& prefix) {
-    setUniform(p, (prefix + ".enabled").c_str(), r.isolines.enabled[k] ? 1 : 0);
-    setUniform(p, (prefix + ".freq").c_str(), r.isolines.freq[k]);
-    setUniform(p, (prefix + ".width").c_str(), r.isolines.width[k]);
+// Index 0: isolines of U, 1: of V.
+void setIsolines(ShaderProgram* p, const Renderer& r) {
+    static const char* const names[2][3] = {
+        {"isolines_u.enabled", "isolines_u.freq", "isolines_u.width"},
+        {"isolines_v.enabled", "isolines_v.freq", "isolines_v.width"}};
+    for (int k = 0; k < 2; ++k) {
+        setUniform(p, names[k][0], r.isolines.enabled[k] ? 1 : 0);
+        setUniform(p, names[k][1], r.isolines.freq[k]);
+        setUniform(p, names[k][2], r.isolines.width[k]);
+    }
 }
 
 }  // namespace
@@ -59,8 +65,7 @@ void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult) {
     setUniform(p, "hatching.l", r.hatching.l);
     setUniform(p, "hatching.s", r.hatching.s);
     setUniform(p, "hatching.n", r.hatching.n);
-    setIsolines(p, r, 0, "isolines_u");
-    setIsolines(p, r, 1, "isolines_v");
+    setIsolines(p, r);
     setUniform(p, "decals.enabled", r.decals.enabled ? 1 : 0);
     setUniform(p, "decals.onContour", r.decals.onContour ? 1 : 0);
     setUniform3(p, "decals.scale", r.decals.scale);

@@ -119,9 +119,10 @@ void main() {
     float u = normal.w * u_scale;
     // Derivatives before any branch: they are undefined inside one.
     float du = fwidth(u), dv = fwidth(v);
-    // Contour lines of the polygon-offset variant are seeds of their own.
-    float lineContour = (!hasContours && flood.w > 0.0)
-        ? 1.0 - smoothstep(0.5, 1.5, flood.x) : 0.0;
+    // Contour lines of the polygon-offset variant are seeds of their own;
+    // next to a contour band a soft fringe takes the edge off its stairs.
+    float nearContour = flood.w > 0.0 ? 1.0 - smoothstep(0.5, 1.5, flood.x) : 0.0;
+    float lineContour = hasContours ? 0.4 * nearContour : nearContour;
 
     if (position.w < -0.5) {  // nothing drawn here
         outColor = vec4(mix(bgColor, contourColor, lineContour), 1.0);
@@ -146,17 +147,18 @@ void main() {
     vec3 c = use_blinn_phong ? blinnPhong(base, n, position.xyz, dirLight_direction_VS,
                                           ambientLight, mat_diffuse, mat_specular, mat_shiny)
                              : base;
-    if (decals.enabled) {
-        vec4 d = decalColor(u, v);
-        float light = use_blinn_phong ? ambientLight + mat_diffuse * (1.0 - tone) : 1.0;
-        c = mix(c, d.rgb * light, d.a);
-    }
     if (hatching.enabled) c = mix(c, contourColor, hatchingCoverage(u, du, v, tone));
     // V runs 0 to 1 from contour to centre line: the default frequency of
     // 100 gives five lines on each side, the centre line among them.
     float iso = max(isolineCoverage(u, du, isolines_u),
                     isolineCoverage(v * 0.05, dv * 0.05, isolines_v));
     c = mix(c, contourColor, 0.85 * iso);
+    // Decals on top: the arrows stay readable over lines and strokes.
+    if (decals.enabled) {
+        vec4 d = decalColor(u, v);
+        float light = use_blinn_phong ? ambientLight + mat_diffuse * (1.0 - tone) : 1.0;
+        c = mix(c, d.rgb * light, d.a);
+    }
     c = mix(c, contourColor, lineContour);
     // Developer view: blends V in as grey.
     c = mix(c, vec3(v), clamp(debug_float, 0.0, 1.0));

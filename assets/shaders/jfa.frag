@@ -40,7 +40,8 @@ bool pastCentre(vec2 q, vec2 u) {
 void main() {
     ivec2 p = ivec2(gl_FragCoord.xy);
     vec2 centre = gl_FragCoord.xy;
-    float own = texelFetch(texInput, p, 0).w;
+    vec4 self = texelFetch(texInput, p, 0);
+    float own = self.w;
 
     vec4 best = vec4(-1.0, -1.0, 0.0, own);
     float bestDist2 = 1e30;
@@ -48,7 +49,7 @@ void main() {
         for (int dx = -1; dx <= 1; ++dx) {
             ivec2 q = p + ivec2(dx, dy) * stepSize;
             if (!inside(q)) continue;
-            vec4 c = texelFetch(texInput, q, 0);
+            vec4 c = (dx == 0 && dy == 0) ? self : texelFetch(texInput, q, 0);
             if (!accepts(own, c)) continue;
             vec2 d = c.xy - centre;
             float d2 = dot(d, d);

@@ -64,6 +64,11 @@ void drawGBufferOnly(const glm::mat4& view, const glm::mat4& projection) {
     drawGBuffer(renderer, view, projection, false);
 }
 
+void drawGBufferAndFlood(const glm::mat4& view, const glm::mat4& projection) {
+    drawGBuffer(renderer, view, projection, false);
+    drawJumpFlood(renderer);
+}
+
 void saveFrame(const std::string& path) {
     drawWhole(viewMatrix(camera), perspectiveMatrix(camera));
     std::vector<unsigned char> pixels(benchWidth * benchHeight * 3);
@@ -118,6 +123,8 @@ int main(int argc, char** argv) {
     } else {
         printf("Whole frame, every effect: %.1f frames per second\n",
                framesPerSecond(frames, drawWhole));
+        printf("G-buffer and jump flood:   %.1f frames per second\n",
+               framesPerSecond(frames, drawGBufferAndFlood));
         printf("G-buffer pass alone:       %.1f frames per second\n",
                framesPerSecond(frames, drawGBufferOnly));
     }
