@@ -80,7 +80,7 @@ TEST(CommittedMeshes, ExampleTreeHasTheTipsAndRootOfTheDefaultTree) {
         EXPECT_LT(nearest, 1.1 * lines.tipRadii[t]) << "tip " << t;
     }
     // The root is the trunk's free end, at the bottom of the tree.
-    EXPECT_NEAR(tree.V.col(2).minCoeff(), lines.root.z() - lines.rootRadius, 0.05);
+    EXPECT_NEAR(tree.V.col(1).minCoeff(), lines.root.y() - lines.rootRadius, 0.05);
 }
 
 TEST(CommittedMeshes, SphereIsTheUnitIcosphereFacingOutwards) {

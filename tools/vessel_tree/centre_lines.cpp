@@ -185,6 +185,9 @@ std::vector<Branch> layOutBifurcation() {
 }
 
 CentreLines centreLinesOf(const std::vector<Branch>& branches) {
+    // Turned so that +z becomes +y: the trunk stands upright in the viewer,
+    // whose camera orbits about the y axis.
+    auto upright = [](const Eigen::Vector3d& p) { return Eigen::Vector3d(p.x(), p.z(), -p.y()); };
     CentreLines lines;
     std::vector<int> lastSegment(branches.size(), -1);
     for (size_t b = 0; b < branches.size(); ++b) {
@@ -193,8 +196,8 @@ CentreLines centreLinesOf(const std::vector<Branch>& branches) {
         int previous = branch.parent >= 0 ? lastSegment[branch.parent] : -1;
         for (int i = 0; i < pieces; ++i) {
             Segment s;
-            s.a = branch.points[i];
-            s.b = branch.points[i + 1];
+            s.a = upright(branch.points[i]);
+            s.b = upright(branch.points[i + 1]);
             s.ra = branch.rStart + (branch.rEnd - branch.rStart) * i / pieces;
             s.rb = branch.rStart + (branch.rEnd - branch.rStart) * (i + 1) / pieces;
             s.branch = int(b);
@@ -204,11 +207,11 @@ CentreLines centreLinesOf(const std::vector<Branch>& branches) {
         }
         lastSegment[b] = previous;
         if (branch.leaf) {
-            lines.tips.push_back(branch.points.back());
+            lines.tips.push_back(upright(branch.points.back()));
             lines.tipRadii.push_back(branch.rEnd);
         }
     }
-    lines.root = branches[0].start;
+    lines.root = upright(branches[0].start);
     lines.rootRadius = branches[0].rStart;
     return lines;
 }

@@ -30,6 +30,7 @@ std::vector<Branch> layOutTree(int tips, unsigned seed);
 // A trunk along +z that splits evenly into two straight branches in the x-z
 // plane.
 std::vector<Branch> layOutBifurcation();
+// The segments of the branches, turned so that the layout's +z is +y.
 CentreLines centreLinesOf(const std::vector<Branch>& branches);
 
 // The tree's surface as the zero set of f: negative inside. Each branch is a

@@ -48,11 +48,18 @@ struct TreeOptions {
 CentreLines treeCentreLines(const TreeOptions& options);
 
 // A tree mesh of about options.targetVertices vertices (within roughly 10%).
-// `lines`, when given, receives the centre lines.
+// `lines`, when given, receives the centre lines. The mesh is closed,
+// manifold, outward and of one piece (the grid is nudged until it is; after a
+// few tries the last result is returned, so a caller that must be sure checks
+// with checkMesh). Its triangles are well shaped (smallest angle above about
+// 17 degrees) from about 20,000 vertices; coarser meshes may have slivers on
+// the caps of the thinnest tips (above about 12 degrees from 8,000 vertices
+// for 12 tips, 12,000 for 16).
 void treeMesh(const TreeOptions& options, Eigen::MatrixXd& V, Eigen::MatrixXi& F,
               CentreLines* lines = nullptr);
 
-// A Y-shaped bifurcation: a trunk along +z that splits into two branches.
+// A Y-shaped bifurcation: a trunk along +y that splits into two branches in
+// the x-y plane.
 void bifurcationMesh(int targetVertices, Eigen::MatrixXd& V, Eigen::MatrixXi& F,
                      CentreLines* lines = nullptr);
 
