@@ -7,7 +7,6 @@
 #include "app/load_mesh.h"
 #include "app/window.h"
 #include "gl_context.h"
-#include "parameters/shell_settings.h"
 #include "render/framebuffer.h"
 #include "render/renderer.h"
 #include "render/shader_program.h"
@@ -68,14 +67,6 @@ TEST_F(FrameLoop, FailedLoadLeavesAnEmptyViewAndAGoodLoadRestoresIt) {
 
     load(good);
     EXPECT_EQ(meshPixels(), full);
-}
-
-TEST_F(FrameLoop, PerspectiveAndOrthographicBothShowTheMesh) {
-    load(sourceAssetsDir() + "/example_meshes/bifurcation.off");
-    usePerspective = true;
-    EXPECT_GT(meshPixels(), 0);
-    usePerspective = false;
-    EXPECT_GT(meshPixels(), 0);
 }
 
 TEST_F(FrameLoop, ResizeIsAppliedOnceAtTheNextFrameAndZeroSizesAreDropped) {
