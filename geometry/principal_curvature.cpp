@@ -18,8 +18,8 @@ namespace {
 // Below this many points a fit of five coefficients is not determined.
 constexpr int kMinNeighbours = 6;
 
-// Direction signs follow this fixed, axis-free vector so that neighbouring rows
-// agree wherever the field is not perpendicular to it.
+// The first direction of each connected patch points along this fixed vector
+// (chosen to lie along no axis); the rest follow their neighbours.
 const Eigen::Vector3d kSignReference =
     Eigen::Vector3d(1.0, std::sqrt(2.0), std::sqrt(3.0)) / std::sqrt(6.0);
 
@@ -63,10 +63,6 @@ void gatherNeighbourhood(const Inputs& in, int centre, std::vector<int>& mark,
         }
         levelStart = levelEnd;
     }
-}
-
-void orientLikeReference(Eigen::Vector3d& d) {
-    if (d.dot(kSignReference) < 0.0) d = -d;
 }
 
 // Fits the quadric at one vertex; false where no fit exists.
@@ -137,9 +133,35 @@ bool fitVertex(const Inputs& in, int i, std::vector<int>& mark, std::vector<int>
     } else {
         d1 = tB, d2 = tA, k1 = kB, k2 = kA;
     }
-    orientLikeReference(d1);
-    orientLikeReference(d2);
     return d1.allFinite() && d2.allFinite() && std::isfinite(k1) && std::isfinite(k2);
+}
+
+// Directions are lines; their signs are chosen so that neighbours agree,
+// walking breadth-first from the lowest vertex of each patch of fitted
+// vertices, so that averaging neighbouring rows does not cancel them. Seams
+// remain only where the field cannot be oriented (around a branching, an
+// umbilic). Sequential, so independent of the thread split.
+void orientAlongNeighbours(const VertexAdjacency& adjacency, Eigen::MatrixXd& D) {
+    const int n = static_cast<int>(D.rows());
+    std::vector<char> seen(static_cast<size_t>(n), 0);
+    std::vector<int> queue;
+    queue.reserve(static_cast<size_t>(n));
+    for (int seed = 0; seed < n; ++seed) {
+        if (seen[seed] || D.row(seed).isZero()) continue;
+        if (D.row(seed).dot(kSignReference.transpose()) < 0.0) D.row(seed) *= -1.0;
+        seen[seed] = 1;
+        queue.assign(1, seed);
+        for (size_t k = 0; k < queue.size(); ++k) {
+            const int v = queue[k];
+            for (int e = adjacency.start[v]; e < adjacency.start[v + 1]; ++e) {
+                const int w = adjacency.list[e];
+                if (seen[w] || D.row(w).isZero()) continue;
+                seen[w] = 1;
+                if (D.row(w).dot(D.row(v)) < 0.0) D.row(w) *= -1.0;
+                queue.push_back(w);
+            }
+        }
+    }
 }
 
 void fitRange(const Inputs& in, const Outputs& out, int first, int last) {
@@ -191,6 +213,8 @@ void principal_curvature(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eig
                              std::min(n, first + perThread));
     fitRange(in, out, 0, std::min(n, perThread));
     for (auto& t : workers) t.join();
+    orientAlongNeighbours(adjacency, PD1);
+    orientAlongNeighbours(adjacency, PD2);
 }
 
 }  // namespace geometry

@@ -9,8 +9,8 @@
 //        radius r: +1/r with outward faces, -1/r with inward ones)
 //   radius  size of the neighbourhood
 //   useKring  true: the radius-ring (every vertex within radius edges,
-//        breadth-first); false: the vertices within radius times the mean edge length,
-//        reached over edges without leaving that ball
+//        breadth-first); false: the vertices within radius times the mean
+//        edge length, reached over edges without leaving that ball
 // The fit at each vertex: the neighbourhood (the vertex itself included) in a
 // frame whose height axis is the area-weighted vertex normal, less the
 // neighbours whose normal faces away from it when at least six remain, fitted
@@ -18,9 +18,12 @@
 // and directions are those of that quadric at the vertex. The fit's error
 // grows with the neighbourhood's extent: the mesh must be fine against the
 // curvature radius (a 5-ring spanning 0.2 radians is within about 2%).
-// Each direction's sign is chosen to make a non-negative dot product with
-// the fixed vector (1, sqrt 2, sqrt 3) / sqrt 6, so that neighbouring rows
-// agree wherever the field is not perpendicular to it.
+// Directions are lines, so their signs are a choice: walking breadth-first
+// over the edges from the lowest vertex of each connected patch of fitted
+// vertices, every row takes the sign that agrees with the row it was reached
+// from, and the first row of a patch makes a non-negative dot product with
+// (1, sqrt 2, sqrt 3) / sqrt 6. Neighbouring rows therefore agree except
+// where the field itself cannot be oriented (at branchings, umbilics).
 // A vertex with fewer than six neighbours, a non-finite normal (no triangle
 // with area), or neighbours that do not determine the fit gets zero rows and
 // zero values; no row is ever NaN. The vertices are split over worker

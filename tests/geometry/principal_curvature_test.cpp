@@ -98,6 +98,12 @@ TEST(PrincipalCurvature, TorusOuterAndInnerEquators) {
         EXPECT_NEAR(c.PV2(v), 1.0 / r, 0.05) << v;
         EXPECT_GT(std::abs(c.PD1.row(v).dot(around)), 0.999) << v;
     }
+    // The field along the big circles is orientable, so every edge's two rows
+    // agree in sign, all the way round.
+    for (Eigen::Index f = 0; f < m.F.rows(); ++f)
+        for (int k = 0; k < 3; ++k) {
+            ASSERT_GT(c.PD1.row(m.F(f, k)).dot(c.PD1.row(m.F(f, (k + 1) % 3))), 0.0) << f;
+        }
 }
 
 TEST(PrincipalCurvature, TooFewNeighboursDegenerateAndUnusedVerticesGiveZeroRows) {
