@@ -45,18 +45,16 @@ void main() {
 
     vec4 best = vec4(-1.0, -1.0, 0.0, own);
     float bestDist2 = 1e30;
-    for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-            ivec2 q = p + ivec2(dx, dy) * stepSize;
-            if (!inside(q)) continue;
-            vec4 c = (dx == 0 && dy == 0) ? self : texelFetch(texInput, q, 0);
-            if (!accepts(own, c)) continue;
-            vec2 d = c.xy - centre;
-            float d2 = dot(d, d);
-            if (d2 < bestDist2) {
-                bestDist2 = d2;
-                best = vec4(c.xyz, own);
-            }
+    // Off-screen neighbours are clamped onto the edge: they repeat a real
+    // texel, which is harmless, and the loop stays free of branches.
+    for (int k = 0; k < 9; ++k) {
+        ivec2 q = clamp(p + ivec2(k % 3 - 1, k / 3 - 1) * stepSize, ivec2(0), screenSize - 1);
+        vec4 c = k == 4 ? self : texelFetch(texInput, q, 0);
+        vec2 d = c.xy - centre;
+        float d2 = accepts(own, c) ? dot(d, d) : 1e30;
+        if (d2 < bestDist2) {
+            bestDist2 = d2;
+            best = vec4(c.xyz, own);
         }
     }
     if (!makeVtexture) {
