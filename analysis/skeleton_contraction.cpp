@@ -111,6 +111,12 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
         Eigen::VectorXd A;
         computeVertexAreas(S, F, A);
         WL *= sL;
-        WH = WH0.cwiseProduct(diagonalMatrix((A0.array() / A.array()).sqrt().matrix()));
+        Eigen::VectorXd growth = (A0.array() / A.array()).sqrt().matrix();
+        // A vertex without area from the start (used by no face with area)
+        // is no part of the surface; 0 / 0 would make its weight, and with it
+        // the whole next solve, not a number. It keeps its first weight.
+        for (Eigen::Index i = 0; i < n; ++i)
+            if (A0(i) == 0.0) growth(i) = 1.0;
+        WH = WH0.cwiseProduct(diagonalMatrix(growth));
     }
 }

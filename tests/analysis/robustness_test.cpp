@@ -2,6 +2,8 @@
 // pieces, loops, open ends, degenerate and sliver triangles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -155,6 +157,22 @@ TEST(Robustness, ZeroAreaFacesTakeNoPart) {
         F.row(tree.F.rows() + 2 * k + 1) << f(1), f(2), f(1);
     }
     expectSameAnalysis(analyse(tree.V, F), tree.result, 1e-3);
+}
+
+// A vertex that no face uses (files have them): it has no area, so no
+// attraction weight of its own, no Laplacian row and no field to gather. The
+// tree around it is analysed as without it.
+TEST(Robustness, UnusedVertexChangesNothingElse) {
+    const SmallTree& tree = smallTree();
+    Eigen::MatrixXd V(tree.V.rows() + 1, 3);
+    V << tree.V, Eigen::RowVector3d(0.3, 0.2, 0.1);
+    const Result r = analyse(V, tree.F);
+    for (int e : tree.result.endpoints)
+        EXPECT_NE(std::find(r.endpoints.begin(), r.endpoints.end(), e), r.endpoints.end()) << e;
+    EXPECT_EQ(r.root, tree.result.root);
+    ASSERT_EQ(r.U.size(), V.rows());
+    expectSameU(r.U, tree.result.U, 1e-6);
+    EXPECT_TRUE(std::isfinite(r.U(tree.V.rows())));
 }
 
 // Corners moved onto the opposite edge (faces of zero or rounding-level
