@@ -12,6 +12,9 @@ namespace {
 glm::vec3 viewSpaceLightDirection(const Renderer& r, const glm::mat4& view) {
     const float* d = r.dirLight.direction;
     const float len = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    // A zero direction would divide by zero: it goes as the zero vector,
+    // which the shaders take as "no directed light".
+    if (len == 0.0f) return glm::vec3(0.0f);
     const glm::vec3 unit(d[0] / len, d[1] / len, d[2] / len);
     if (r.dirLight.viewerRelative) return unit;
     return glm::vec3(view * glm::vec4(unit, 0.0f));

@@ -1,4 +1,5 @@
 // Mesh loading, GPU upload and placement.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <vector>
@@ -109,9 +110,12 @@ void Renderer::uploadMesh() {
 void Renderer::uploadParameters() {
     const Eigen::Index n = V.rows();
     std::vector<float> params(static_cast<size_t>(n) * 2, 0.0f);
+    // A field shorter than the mesh leaves the rest at 0 rather than read past its end.
     if (hasU)
-        for (Eigen::Index i = 0; i < n; ++i) params[2 * i] = static_cast<float>(paramU[i]);
+        for (Eigen::Index i = 0; i < std::min(n, paramU.size()); ++i)
+            params[2 * i] = static_cast<float>(paramU[i]);
     if (hasV)
-        for (Eigen::Index i = 0; i < n; ++i) params[2 * i + 1] = static_cast<float>(paramV[i]);
+        for (Eigen::Index i = 0; i < std::min(n, paramV.size()); ++i)
+            params[2 * i + 1] = static_cast<float>(paramV[i]);
     glBufferData(GL_ARRAY_BUFFER, params.size() * sizeof(float), params.data(), GL_STATIC_DRAW);
 }

@@ -130,7 +130,7 @@ void main() {
     }
 
     vec3 n = normalize(normal.xyz);
-    vec3 l = -normalize(dirLight_direction_VS);
+    vec3 l = lightFrom(dirLight_direction_VS);
     float tone = 1.0 - max(dot(n, l), 0.0);
 
     if (position.w < 0.5) {  // the contour band

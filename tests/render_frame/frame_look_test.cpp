@@ -111,6 +111,15 @@ TEST_F(FrameLook, BackgroundAtTheCornersAndTheMeshLitYellowOrPlainWhite) {
         EXPECT_NEAR(p.b, 1.0f, 1e-4f);
     }
 
+    // A light of zero length lights nothing: the ambient share, never NaN.
+    renderer.useBlinnPhong = true;
+    renderer.dirLight.direction[1] = renderer.dirLight.direction[2] = 0.0f;
+    drawFrame();
+    Rgba unlit = pixel(100, 100);
+    EXPECT_NEAR(unlit.r, 0.2f, 1e-4f);
+    EXPECT_NEAR(unlit.g, 0.2f, 1e-4f);
+    EXPECT_NEAR(unlit.b, 0.0f, 1e-4f);
+
     renderer.colorBackground[0] = 0.1f;
     drawFrame();
     EXPECT_NEAR(pixel(0, 0).r, 0.1f, 1e-4f);
