@@ -99,14 +99,18 @@ float hatchingCoverage(float u, float du, float v, float tone) {
 // Arrow decals in (U, V): along U they repeat, pointing to growing U (from
 // the root to the tips), and move along it with time; across the vessel the
 // arrow's axis lies on the centre line.
-vec4 decalColor(float u, float v) {
-    float a = u / max(decals.scale.y, 1e-4);
+// The screen derivatives of (U, V) come from outside any branch, and give
+// the texture its filtering without the seams that fract would cause.
+vec4 decalColor(float u, float v, vec2 uvDx, vec2 uvDy) {
+    float period = max(decals.scale.y, 1e-4);
+    float a = u / period;
     if (decals.animate) a -= time * decals.scale.z;
     float tx = fract(a) * decals.scale.x + decals.offset.x;
     float across = (decals.invertV ? 1.0 - v : v) + decals.offset.y;
     if (decals.clampV) across = clamp(across, 0.0, 1.0);
     if (tx < 0.0 || tx > 1.0 || across < 0.0 || across > 1.0) return vec4(0.0);
-    return textureLod(texDecal, vec2(tx, 0.5 + 0.5 * across), 0.0);
+    vec2 scale = vec2(decals.scale.x / period, 0.5);
+    return textureGrad(texDecal, vec2(tx, 0.5 + 0.5 * across), uvDx * scale, uvDy * scale);
 }
 
 void main() {
@@ -118,7 +122,8 @@ void main() {
     float v = flood.w > 0.0 ? (flood.y > 0.0 ? clamp(flood.x / flood.y, 0.0, 1.0) : 0.0) : 1.0;
     float u = normal.w * u_scale;
     // Derivatives before any branch: they are undefined inside one.
-    float du = fwidth(u), dv = fwidth(v);
+    vec2 uvDx = dFdx(vec2(u, v)), uvDy = dFdy(vec2(u, v));
+    float du = abs(uvDx.x) + abs(uvDy.x), dv = abs(uvDx.y) + abs(uvDy.y);
     // Contour lines of the polygon-offset variant are seeds of their own;
     // next to a contour band a soft fringe takes the edge off its stairs.
     float nearContour = flood.w > 0.0 ? 1.0 - smoothstep(0.5, 1.5, flood.x) : 0.0;
@@ -136,7 +141,7 @@ void main() {
     if (position.w < 0.5) {  // the contour band
         vec3 c = scalar_field.onContour ? 0.7 * colorMap(u) : contourColor;
         if (decals.enabled && decals.onContour) {
-            vec4 d = decalColor(u, 0.0);
+            vec4 d = decalColor(u, 0.0, uvDx, uvDy);
             c = mix(c, d.rgb, d.a);
         }
         outColor = vec4(c, 1.0);
@@ -155,7 +160,7 @@ void main() {
     c = mix(c, contourColor, 0.85 * iso);
     // Decals on top: the arrows stay readable over lines and strokes.
     if (decals.enabled) {
-        vec4 d = decalColor(u, v);
+        vec4 d = decalColor(u, v, uvDx, uvDy);
         float light = use_blinn_phong ? ambientLight + mat_diffuse * (1.0 - tone) : 1.0;
         c = mix(c, d.rgb * light, d.a);
     }
