@@ -94,10 +94,8 @@ TEST(FindEndpoints, RightAngleNeighbourKeepsTheEnd) {
 }
 
 TEST(FindRootPoint, EmptyListGivesMinusOneSilently) {
-    const auto mesh = test_meshes::icosphere(1.0, 1);
-    Eigen::MatrixXd V = mesh.V;
-    Eigen::MatrixXi F = mesh.F;
-    ChildResult r = runInChild([&] { EXPECT_EQ(findRootPoint({}, V, F), -1); });
+    const auto sphere = test_meshes::icosphere(1.0, 1);
+    ChildResult r = runInChild([&] { EXPECT_EQ(findRootPoint({}, sphere.V, sphere.F), -1); });
     EXPECT_EQ(r.out, "");
 }
 

@@ -25,13 +25,11 @@ TEST(SmoothingSteps, TruncatesAndMapsEverythingElseToIntMin) {
 }
 
 TEST(ComputeUField, InvalidRootIsAnAssertion) {
-    const auto mesh = test_meshes::icosphere(1.0, 1);
-    Eigen::MatrixXd V = mesh.V;
-    Eigen::MatrixXi F = mesh.F;
-    for (int root : {-1, static_cast<int>(V.rows())}) {
+    const auto sphere = test_meshes::icosphere(1.0, 1);
+    for (int root : {-1, static_cast<int>(sphere.V.rows())}) {
         ChildResult r = runInChild([&] {
             Eigen::VectorXd U;
-            computeUField(V, F, root, U);
+            computeUField(sphere.V, sphere.F, root, U);
         });
         EXPECT_EQ(r.exitStatus, 255);
         EXPECT_EQ(r.out, "FATAL ERROR: Assertion failed: root >= 0 && root < V.rows()\n");
