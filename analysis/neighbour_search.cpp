@@ -90,6 +90,12 @@ void NeighbourGrid::neighbours(int i, Neighbourhood& out) const {
                 if (it != cells_.end())
                     candidates_.insert(candidates_.end(), it->second.begin(), it->second.end());
             }
+    // Where the cells hold a good part of all points, sorting them costs more
+    // than measuring everything.
+    if (candidates_.size() > static_cast<size_t>(S_.rows() / 4)) {
+        bruteForceNeighbours(S_, r_, i, out);
+        return;
+    }
     std::sort(candidates_.begin(), candidates_.end());
     for (int j : candidates_) {
         const double d = roundedDistance(S_, i, j);

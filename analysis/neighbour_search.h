@@ -25,7 +25,8 @@ void bruteForceNeighbours(const Eigen::MatrixXd& S, double r, int i, Neighbourho
 // A uniform grid of cells slightly wider than r, so that every point that can
 // pass the rounded test lies in the 27 cells around a point's own. Falls back
 // to the brute-force search when r is infinite or the cells cannot be
-// numbered exactly (coordinates too far out for the radius).
+// numbered exactly (coordinates too far out for the radius), and for a point
+// whose surrounding cells hold more than a quarter of all points.
 class NeighbourGrid {
   public:
     NeighbourGrid(const Eigen::MatrixXd& S, double r);
