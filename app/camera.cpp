@@ -8,18 +8,19 @@ constexpr float radiansPerPixel = 0.004363323f;  // 0.25 degree
 constexpr float pitchLimit = 1.569051f;          // 89.9 degrees
 }  // namespace
 
+// fovY, aspect, zNear and zFar stay 0 until start-up sets them.
 Camera camera = {
-    0.0f,
-    0.0f,
-    0.0f,
-    0.0f,  // fovY, aspect, zNear, zFar: set at start-up
-    0.0f,
-    0.0f,
-    6.0f,             // yaw, pitch, distance
-    glm::vec3(0.0f),  // center: initCamera
-    {0.0f, 0.0f, 6.0f, 0.1f, 500.0f, glm::vec3(0.0f)},
-    0.1f,
-    500.0f,
+    0.0f,                                               // fovY
+    0.0f,                                               // aspect
+    0.0f,                                               // zNear
+    0.0f,                                               // zFar
+    0.0f,                                               // yaw
+    0.0f,                                               // pitch
+    6.0f,                                               // distance
+    glm::vec3(0.0f),                                    // center: initCamera copies home.center
+    {0.0f, 0.0f, 6.0f, 0.1f, 500.0f, glm::vec3(0.0f)},  // home
+    0.1f,                                               // minDistance
+    500.0f,                                             // maxDistance
 };
 
 void initCamera() {
