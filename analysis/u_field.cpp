@@ -2,7 +2,6 @@
 
 #include <Eigen/Sparse>
 #include <Eigen/SparseCholesky>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 
