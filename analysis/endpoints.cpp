@@ -73,8 +73,9 @@ int findRootPoint(std::vector<int> endpoints, const Eigen::MatrixXd& V, const Ei
     const Eigen::MatrixXd H = Minv * L * V;
     Eigen::VectorXd q = H.rowwise().norm();
     // A vertex with no area around it (used by no face, or only by faces of
-    // zero area) has no curvature to measure: its empty Laplacian row would
-    // give 0, the best measure of all. Not a number keeps it from winning.
+    // zero area) has no curvature to measure. Its row of H is 0 (the best
+    // measure of all) or not a number, depending on whether the Laplacian
+    // stores a zero for it; not a number in every case keeps it from winning.
     const Eigen::VectorXd area = M.diagonal();
     for (Eigen::Index i = 0; i < q.size(); ++i)
         if (!(area(i) > 0.0)) q(i) = std::numeric_limits<double>::quiet_NaN();
