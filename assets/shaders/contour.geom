@@ -15,15 +15,13 @@ out FragData {
     vec3 normalVS;
     vec2 params;
     flat int kind;  // 0 surface, 1 contour
-    flat float seedLimit;
 } gOut;
 
-void emit(vec3 pos, vec3 normal, vec2 params, int kind, float seedLimit) {
+void emit(vec3 pos, vec3 normal, vec2 params, int kind) {
     gOut.posVS = pos;
     gOut.normalVS = normal;
     gOut.params = params;
     gOut.kind = kind;
-    gOut.seedLimit = seedLimit;
     gl_Position = matP * vec4(pos, 1.0);
     EmitVertex();
 }
@@ -36,16 +34,11 @@ vec3 outward(SilhouettePoint s) {
 }
 
 void main() {
-    for (int i = 0; i < 3; ++i) emit(gIn[i].posVS, gIn[i].normalVS, gIn[i].params, 0, 0.0);
+    for (int i = 0; i < 3; ++i) emit(gIn[i].posVS, gIn[i].normalVS, gIn[i].params, 0);
     EndPrimitive();
 
     SilhouettePoint a, b;
     if (!doContour || contourSize <= 0.0 || !silhouetteSegment(a, b)) return;
-
-    // Surfaces deeper than this limit lie behind the vessel that owns the
-    // band: the depth-aware flood keeps the band's seeds off them.
-    float depth = -0.5 * (a.pos.z + b.pos.z);
-    float limit = depth + 1.5 * contourSize + 0.001 * abs(depth);
 
     vec3 ma = outward(a), mb = outward(b);
     // Slightly towards the eye: the faceted surface bulges past the smooth
@@ -61,15 +54,15 @@ void main() {
     vec2 sa = ca.xy / ca.w, sb = cb.xy / cb.w, sa1 = ca1.xy / ca1.w;
     vec2 e1 = sb - sa, e2 = sa1 - sa;
     if (e1.x * e2.y - e1.y * e2.x < 0.0) {
-        emit(b0, mb, b.params, 1, limit);
-        emit(a0, ma, a.params, 1, limit);
-        emit(b1, mb, b.params, 1, limit);
-        emit(a1, ma, a.params, 1, limit);
+        emit(b0, mb, b.params, 1);
+        emit(a0, ma, a.params, 1);
+        emit(b1, mb, b.params, 1);
+        emit(a1, ma, a.params, 1);
     } else {
-        emit(a0, ma, a.params, 1, limit);
-        emit(b0, mb, b.params, 1, limit);
-        emit(a1, ma, a.params, 1, limit);
-        emit(b1, mb, b.params, 1, limit);
+        emit(a0, ma, a.params, 1);
+        emit(b0, mb, b.params, 1);
+        emit(a1, ma, a.params, 1);
+        emit(b1, mb, b.params, 1);
     }
     EndPrimitive();
 }

@@ -119,7 +119,16 @@ void main() {
     vec4 normal = texelFetch(texNormalVS, pixel, 0);
     vec4 flood = texelFetch(texParamV, pixel, 0);
 
-    float v = flood.w > 0.0 ? (flood.y > 0.0 ? clamp(flood.x / flood.y, 0.0, 1.0) : 0.0) : 1.0;
+    // Next to a stair-stepped contour the march may start along the edge and
+    // underestimate the half width; the neighbours' estimates steady it.
+    float halfWidth = flood.y;
+    for (int k = 0; k < 4; ++k) {
+        ivec2 n = clamp(pixel + ivec2(k == 0 ? 1 : k == 1 ? -1 : 0, k == 2 ? 1 : k == 3 ? -1 : 0),
+                        ivec2(0), screenSize - 1);
+        halfWidth = max(halfWidth, texelFetch(texParamV, n, 0).y);
+    }
+    // A pixel that found no contour it may take lies on a grazing edge: V 0.
+    float v = flood.w > 0.0 && halfWidth > 0.0 ? clamp(flood.x / halfWidth, 0.0, 1.0) : 0.0;
     float u = normal.w * u_scale;
     // Derivatives before any branch: they are undefined inside one.
     vec2 uvDx = dFdx(vec2(u, v)), uvDy = dFdy(vec2(u, v));

@@ -25,16 +25,29 @@ bool accepts(float ownDepth, vec4 candidate) {
     return ownDepth <= candidate.z;
 }
 
-// From q on along u, have we crossed the centre line (or left the vessel)?
-// Another vessel lies beyond a contour, and contours stop the march.
-bool pastCentre(vec2 q, vec2 u) {
+// From q on along u, away from our seed, have we crossed the centre line (or
+// left the vessel)? Past it, some seed ahead is nearer than ours. The input
+// is one step short of converged: each texel knows the nearest seed of its
+// own parity class only, so the four texels around q are asked together.
+// Contours stop the march, and so does a vessel in front, whose contour we
+// may not take: a step can jump over a thin band into it.
+bool pastCentre(vec2 q, vec2 u, vec2 seed, float ownDepth) {
     ivec2 qi = ivec2(floor(q));
     if (!inside(qi)) return true;
     vec4 c = texelFetch(texInput, qi, 0);
-    if (c.w == 0.0 || c.x < 0.0) return true;
+    if (c.w == 0.0 || c.x < 0.0 || !accepts(ownDepth, c)) return true;
     vec2 toSeed = c.xy - (vec2(qi) + 0.5);
     if (dot(toSeed, toSeed) < 0.5) return true;  // reached a contour
-    return dot(toSeed, u) > 0.0;
+    vec2 toOurs = seed - q;
+    float ours = dot(toOurs, toOurs);
+    ivec2 corner = ivec2(floor(q - 0.5));
+    for (int k = 0; k < 4; ++k) {
+        ivec2 n = clamp(corner + ivec2(k & 1, k >> 1), ivec2(0), screenSize - 1);
+        vec4 other = texelFetch(texInput, n, 0);
+        vec2 toOther = other.xy - q;
+        if (other.x >= 0.0 && dot(toOther, u) > 0.0 && dot(toOther, toOther) < ours) return true;
+    }
+    return false;
 }
 
 void main() {
@@ -75,13 +88,13 @@ void main() {
     // past it, then halving the bracket.
     vec2 u = (centre - best.xy) / dist;
     float lo = 0.0, hi = 1.0;
-    while (hi < 4096.0 && !pastCentre(centre + u * hi, u)) {
+    while (hi < 4096.0 && !pastCentre(centre + u * hi, u, best.xy, own)) {
         lo = hi;
         hi *= 2.0;
     }
     for (int i = 0; i < 6; ++i) {
         float mid = 0.5 * (lo + hi);
-        if (pastCentre(centre + u * mid, u))
+        if (pastCentre(centre + u * mid, u, best.xy, own))
             hi = mid;
         else
             lo = mid;

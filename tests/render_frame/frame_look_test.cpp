@@ -232,3 +232,81 @@ TEST_F(FrameLook, AVesselInFrontDoesNotFloodTheOneBehind) {
     EXPECT_GT(aware, 0.85f);
     EXPECT_LT(unaware, 0.4f);
 }
+
+TEST_F(FrameLook, HatchingGathersOnTheShadedSide) {
+    load(tubeFile());
+    setU(uAlongX());
+    renderer.hatching.enabled = true;
+    renderer.hatching.f = 30.0f;   // a stroke every 5 pixels
+    renderer.colorMesh[2] = 1.0f;  // white: strokes are the only dark marks
+    // Light from above: the tube's lower half (rows 76 to 99) is in shade.
+    auto darkIn = [&](int y0, int y1) {
+        int dark = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = 40; x < 160; ++x) dark += pixel(x, y).r < 0.3f ? 1 : 0;
+        return dark;
+    };
+    drawFrame();
+    const int shaded = darkIn(77, 100), lit = darkIn(100, 123);
+    EXPECT_GT(shaded, 200);
+    EXPECT_GT(shaded, 3 * lit);
+    renderer.hatching.n = 3;  // more layers: denser where darker
+    drawFrame();
+    EXPECT_GT(darkIn(77, 100), shaded + 50);
+}
+
+TEST_F(FrameLook, DecalArrowsPointAlongUAndMoveWithTime) {
+    load(tubeFile());
+    setU(uAlongX());
+    renderer.useBlinnPhong = false;
+    renderer.colorMeshPlain[0] = renderer.colorMeshPlain[1] = 0.0f;  // blue tube
+    renderer.decals.enabled = true;
+    renderer.decals.scale[1] = 1.0f / 3.0f;  // one arrow per unit of x: 50 pixels
+    // Arrow fill (white) per column along the tube.
+    auto fillColumns = [&] {
+        std::vector<int> fill(200, 0);
+        for (int x = 0; x < 200; ++x)
+            for (int y = 80; y < 120; ++y) fill[x] += pixel(x, y).r > 0.6f ? 1 : 0;
+        return fill;
+    };
+    drawFrame();
+    const std::vector<int> still = fillColumns();
+    // One arrow spans pixels 137 to 163; its pointed head lies on the side
+    // of growing U, its blunt shaft end on the other.
+    int first = -1, last = -1;
+    for (int x = 120; x < 180; ++x) {
+        if (still[x] > 0 && first < 0) first = x;
+        if (still[x] > 0) last = x;
+    }
+    ASSERT_GT(last - first, 15);
+    int widest = first;
+    for (int x = first; x <= last; ++x)
+        if (still[x] > still[widest]) widest = x;
+    EXPECT_GT(widest, (first + last) / 2);             // the barbs of the head
+    EXPECT_LT(2 * still[last - 1], still[first + 1]);  // the point
+
+    // A tenth of a second moves the arrows 0.05 periods (2.5 pixels) on,
+    // towards the tips; two seconds move them one whole period.
+    auto shiftOf = [&](const std::vector<int>& moved) {
+        int best = 0;
+        long bestScore = -1;
+        for (int s = -10; s <= 10; ++s) {
+            long score = 0;
+            for (int x = 40; x < 160; ++x) score += still[x] * moved[x + s];
+            if (score > bestScore) bestScore = score, best = s;
+        }
+        return best;
+    };
+    renderer.time = 0.1f;
+    drawFrame();
+    const int shift = shiftOf(fillColumns());
+    EXPECT_GE(shift, 2);
+    EXPECT_LE(shift, 3);
+    renderer.time = 2.0f;
+    drawFrame();
+    EXPECT_EQ(shiftOf(fillColumns()), 0);
+    renderer.decals.animate = false;
+    renderer.time = 0.1f;
+    drawFrame();
+    EXPECT_EQ(shiftOf(fillColumns()), 0);
+}

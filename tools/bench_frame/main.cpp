@@ -6,7 +6,7 @@
 //
 // --save writes one whole frame as a PNG (for looking at the image), with the
 // effects of the comma-separated list on (scalar, isolines, hatching, decals,
-// spheres, linecontour, vdebug); the default list is every effect.
+// spheres, linecontour, vdebug, depthblind); the default list is every effect.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <stb_image_write.h>
@@ -38,6 +38,7 @@ void setEffects(const std::string& list) {
     renderer.renderEndpoints = renderer.renderRootpoint = has("spheres");
     renderer.addContours = !has("linecontour");
     renderer.debug_float = has("vdebug") ? 1.0f : 0.0f;
+    renderer.depthAwareJFA = !has("depthblind");
 }
 
 double framesPerSecond(int frames, void (*drawOnce)(const glm::mat4&, const glm::mat4&)) {
