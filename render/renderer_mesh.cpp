@@ -56,7 +56,8 @@ bool Renderer::loadMeshFile(std::string path) {
     const Eigen::RowVector3d mx = V.colwise().maxCoeff();
     Eigen::RowVector3d c = (mn + mx) * 0.5;
     const double extent = (mx - mn).maxCoeff();
-    meshScale = 5.0f / static_cast<float>(extent);
+    // A box without extent (one point, repeated) cannot be normalised: scale 1, not infinity.
+    meshScale = extent > 0.0 ? 5.0f / static_cast<float>(extent) : 1.0f;
     for (int k = 0; k < 3; ++k) meshCenter[k] = static_cast<float>(c(k));
     if (!centerOnLoad) c.setZero();
     if (!normalizeOnLoad) meshScale = 1.0f;

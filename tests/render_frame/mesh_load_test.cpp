@@ -155,4 +155,11 @@ TEST_F(MeshLoad, AMeshWithoutVerticesKeepsThePreviousPlacement) {
     EXPECT_EQ(renderer.modelMatrix, glm::mat4(1.0f));
     drawFrame();  // no triangle to draw, no NaN anywhere
     EXPECT_NEAR(pixel(100, 100).g, 0.5f, 1e-4f);
+
+    // A box without extent is not normalised to infinity.
+    renderer.normalizeOnLoad = true;
+    ASSERT_TRUE(
+        loadCapturing(writeText("point.off", "OFF\n3 1 0\n1 2 3\n1 2 3\n1 2 3\n3 0 1 2\n")).ok);
+    EXPECT_EQ(renderer.meshScale, 1.0f);
+    EXPECT_EQ(renderer.modelMatrix, glm::mat4(1.0f));
 }
