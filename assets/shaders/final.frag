@@ -150,7 +150,8 @@ void main() {
     if (position.w < 0.5) {  // the contour band
         vec3 c = scalar_field.onContour ? 0.7 * colorMap(u) : contourColor;
         if (decals.enabled && decals.onContour) {
-            vec4 d = decalColor(u, 0.0, uvDx, uvDy);
+            // The band takes the arrow's axis: a dash wherever an arrow passes.
+            vec4 d = decalColor(u, decals.invertV ? 1.0 : 0.0, uvDx, uvDy);
             c = mix(c, d.rgb, d.a);
         }
         outColor = vec4(c, 1.0);

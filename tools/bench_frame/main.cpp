@@ -6,7 +6,7 @@
 //
 // --save writes one whole frame as a PNG (for looking at the image), with the
 // effects of the comma-separated list on (scalar, isolines, hatching, decals,
-// spheres, linecontour, vdebug, depthblind); the default list is every effect.
+// spheres, linecontour, vdebug, depthblind, oncontour); the default list is every effect.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <stb_image_write.h>
@@ -41,6 +41,7 @@ void setEffects(const std::string& list) {
     renderer.addContours = !has("linecontour");
     renderer.debug_float = has("vdebug") ? 1.0f : 0.0f;
     renderer.depthAwareJFA = !has("depthblind");
+    renderer.scalar_field.onContour = renderer.decals.onContour = has("oncontour");
 }
 
 double cpuSeconds() {
