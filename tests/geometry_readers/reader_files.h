@@ -1,24 +1,42 @@
 #pragma once
-// Helpers for the reader tests: files written into a fresh temporary folder,
-// a read that captures what the reader said on standard error, and
-// little/big-endian byte builders for the binary formats.
+// Helpers for the reader tests: files in a scratch folder of this process, a
+// read that captures what the reader said on standard error, and a byte
+// builder for the binary formats.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <Eigen/Core>
-#include <array>
-#include <cstdint>
-#include <initializer_list>
-#include <sstream>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
-// A folder of its own under the system's temporary folder, made once per
-// process.
-std::string scratchDir();
+#include "geometry/read_triangle_mesh.h"
 
-// Writes contents to scratchDir()/name and returns the path.
-std::string writeFile(const std::string& name, const std::string& contents);
+struct ScratchDir {
+    pid_t owner = getpid();
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("morvik_readers_" + std::to_string(owner));
+    ScratchDir() { std::filesystem::create_directories(path); }
+    ~ScratchDir() {
+        std::error_code ignored;
+        if (getpid() == owner) std::filesystem::remove_all(path, ignored);  // not a forked child
+    }
+};
+
+inline std::string scratchDir() {
+    static ScratchDir dir;
+    return dir.path.string();
+}
+
+inline std::string writeFile(const std::string& name, const std::string& contents) {
+    const std::string path = scratchDir() + "/" + name;
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+}
 
 struct ReadResult {
     bool ok = false;
@@ -26,41 +44,67 @@ struct ReadResult {
     Eigen::MatrixXi F;
     std::string err;  // what the reader wrote to standard error
 };
-ReadResult readMesh(const std::string& path);
 
-// Appends the bytes of a value in the given byte order.
-struct ByteWriter {
-    bool bigEndian = false;
-    std::string bytes;
-    void raw(std::uint64_t bits, int size);
-    void u8(unsigned value) { raw(value, 1); }
-    void u16(unsigned value) { raw(value, 2); }
-    void i32(std::int32_t value) { raw(static_cast<std::uint32_t>(value), 4); }
-    void u32(std::uint32_t value) { raw(value, 4); }
-    void f32(float value);
-    void f64(double value);
-};
-
-// A binary STL with the given 80-byte header start and triangles (9 floats
-// each), its count field set to `count` (by default the true count).
-std::string binaryStl(const std::string& header, const std::vector<float>& corners,
-                      long count = -1);
-
-// Matrices of three columns written row by row, and an exact comparison that
-// also reports differing shapes.
-Eigen::MatrixXd pointRows(std::initializer_list<std::array<double, 3>> rows);
-Eigen::MatrixXi faceRows(std::initializer_list<std::array<int, 3>> rows);
-
-template <typename A, typename B>
-testing::AssertionResult sameMatrix(const A& actual, const B& expected) {
-    if (actual.rows() == expected.rows() && actual.cols() == expected.cols() && actual == expected)
-        return testing::AssertionSuccess();
-    std::ostringstream text;
-    text << "got " << actual.rows() << " by " << actual.cols() << ":\n"
-         << actual << "\nexpected " << expected.rows() << " by " << expected.cols() << ":\n"
-         << expected;
-    return testing::AssertionFailure() << text.str();
+inline ReadResult readMesh(const std::string& path) {
+    ReadResult r;
+    testing::internal::CaptureStderr();
+    r.ok = geometry::read_triangle_mesh(path, r.V, r.F);
+    r.err = testing::internal::GetCapturedStderr();
+    return r;
 }
 
-// A failed read reports exactly one line on standard error that names the file.
-testing::AssertionResult failedWithOneLine(const ReadResult& result, const std::string& path);
+// Appends values in the chosen byte order (the machine's own is little-endian).
+struct ByteWriter {
+    bool bigEndian;
+    std::string bytes;
+    explicit ByteWriter(bool big = false) : bigEndian(big) {}
+    template <typename T>
+    void put(T value) {
+        char raw[sizeof(T)];
+        std::memcpy(raw, &value, sizeof(T));
+        if (bigEndian) std::reverse(raw, raw + sizeof(T));
+        bytes.append(raw, sizeof(T));
+    }
+};
+
+// A binary STL: the header padded to 80 bytes, the count (by default the
+// true one), then per triangle a zero normal, its nine corners and 2 bytes.
+inline std::string binaryStl(std::string header, const std::vector<float>& corners,
+                             std::uint32_t count = ~0u) {
+    ByteWriter out;
+    header.resize(80, ' ');
+    out.bytes = header;
+    out.put<std::uint32_t>(count == ~0u ? corners.size() / 9 : count);
+    for (std::size_t t = 0; t < corners.size(); t += 9) {
+        for (int k = 0; k < 12; ++k) out.put(k < 3 ? 0.0f : corners[t + k - 3]);
+        out.put<std::uint16_t>(0);
+    }
+    return out.bytes;
+}
+
+// Three-column matrices written row by row.
+template <typename Scalar>
+Eigen::Matrix<Scalar, -1, -1> rows3(std::initializer_list<Scalar> values) {
+    return Eigen::Map<const Eigen::Matrix<Scalar, -1, 3, Eigen::RowMajor>>(values.begin(),
+                                                                           values.size() / 3, 3);
+}
+
+template <typename A, typename B>
+testing::AssertionResult same(const A& got, const B& want) {
+    if (got.rows() == want.rows() && got.cols() == want.cols() && got == want)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "got\n" << got << "\nexpected\n" << want;
+}
+
+// A failed read leaves empty matrices and reports one line on standard error
+// that names the file.
+inline testing::AssertionResult failedWithOneLine(const ReadResult& r, const std::string& path) {
+    if (r.ok) return testing::AssertionFailure() << "the read succeeded";
+    if (r.err.empty() || r.err.find('\n') != r.err.size() - 1)
+        return testing::AssertionFailure() << "not one line on stderr: \"" << r.err << "\"";
+    if (r.err.find(path) == std::string::npos)
+        return testing::AssertionFailure() << "the message does not name " << path << ": " << r.err;
+    if (r.V.rows() != 0 || r.F.rows() != 0)
+        return testing::AssertionFailure() << "the matrices are not left empty";
+    return testing::AssertionSuccess();
+}
