@@ -73,8 +73,10 @@ vec3 colorMap(float u) {
 }
 
 // Isolines of x at the given frequency, the width in pixels whatever the zoom.
+// A frequency or width of 0 draws nothing (not one line over everything).
 float isolineCoverage(float x, float dx, Isolines iso) {
-    return iso.enabled ? lineCoverage(x * iso.freq, dx * iso.freq, iso.width) : 0.0;
+    bool drawn = iso.enabled && iso.freq > 0.0 && iso.width > 0.0;
+    return drawn ? lineCoverage(x * iso.freq, dx * iso.freq, iso.width) : 0.0;
 }
 
 // Strokes across the vessel (lines of constant U), reaching in from the
@@ -162,7 +164,8 @@ void main() {
     vec3 c = use_blinn_phong ? blinnPhong(base, n, position.xyz, dirLight_direction_VS,
                                           ambientLight, mat_diffuse, mat_specular, mat_shiny)
                              : base;
-    if (hatching.enabled) c = mix(c, contourColor, hatchingCoverage(u, du, v, tone));
+    if (hatching.enabled && hatching.f > 0.0 && hatching.w > 0.0)
+        c = mix(c, contourColor, hatchingCoverage(u, du, v, tone));
     // V runs 0 to 1 from contour to centre line: the default frequency of
     // 100 gives five lines on each side, the centre line among them.
     float iso = max(isolineCoverage(u, du, isolines_u),

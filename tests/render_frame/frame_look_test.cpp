@@ -196,6 +196,11 @@ TEST_F(FrameLook, IsolineCountFollowsTheFrequency) {
     int dark = 0;
     for (int x = 50; x < 90; ++x) dark += pixel(x, 120).r < 0.8f ? 1 : 0;
     EXPECT_NEAR(dark, 3, 1);  // the one line of this span, at x = -0.3 (pixel 70)
+
+    // A frequency of 0 draws no line at all.
+    renderer.isolines.freq[0] = 0.0f;
+    drawFrame();
+    EXPECT_EQ(darkRuns(*this, 120, 5, 195), 0);
 }
 
 TEST_F(FrameLook, VRunsFromTheContourToTheCentreLine) {
