@@ -7,23 +7,17 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "render/framebuffer.h"
 #include "render/shader_program.h"
 
 namespace fs = std::filesystem;
 
-const char* const octahedronOff =
-    "OFF\n6 8 0\n"
-    "1 0 0\n-1 0 0\n0 1 0\n0 -1 0\n0 0 1\n0 0 -1\n"
-    "3 0 2 4\n3 2 1 4\n3 1 3 4\n3 3 0 4\n"
-    "3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n";
-
 TestAssets::TestAssets() : previousAssetsDir(assetsDir) {
     std::string pattern = (fs::temp_directory_path() / "morvik-render-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    root = pattern;
+    root = assetsDir = pattern;
     for (const char* sub : {"shaders", "textures", "models"})
         fs::create_directory(root + "/" + sub);
-    assetsDir = root;
 }
 
 TestAssets::~TestAssets() {
@@ -32,10 +26,8 @@ TestAssets::~TestAssets() {
     fs::remove_all(root, ignored);
 }
 
-void TestAssets::write(const std::string& relativePath, const std::string& text) const {
-    fs::path path = fs::path(root) / relativePath;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
+void TestAssets::writeShader(const std::string& name, const std::string& text) const {
+    std::ofstream(root + "/shaders/" + name, std::ios::binary) << text;
 }
 
 void TestAssets::writePng(const std::string& name, int width, int height, int channels,
@@ -46,31 +38,16 @@ void TestAssets::writePng(const std::string& name, int width, int height, int ch
 }
 
 void TestAssets::writeStandardSet() const {
-    // A 2 by 2 arrow with alpha; colour maps 5 texels wide, so RGB rows are
-    // not a multiple of 4 bytes long.
+    const std::string data = MORVIK_SOURCE_DIR "/tests/render_base/data/";
+    fs::copy_file(data + "sphere.off", root + "/models/sphere.off");
+    for (const char* file : {"basic.vert", "basic.frag"})
+        fs::copy_file(data + file, root + "/shaders/" + file);
     writePng("arrow.png", 2, 2, 4, {255, 0, 0, 255, 0, 255, 0, 0, 0, 0, 255, 128, 9, 9, 9, 9});
     std::vector<unsigned char> ramp;
-    for (int i = 0; i < 5; ++i) {
-        ramp.push_back(static_cast<unsigned char>(i * 60));
-        ramp.push_back(static_cast<unsigned char>(255 - i * 60));
-        ramp.push_back(static_cast<unsigned char>(i * 10));
-    }
-    for (const char* name : {"grad_WhGn.png", "grad_OrRd.png", "grad_magma.png"})
+    for (int i = 0; i < 15; ++i) ramp.push_back(static_cast<unsigned char>(i * 17));
+    // stb_image reads by content, so a PNG serves under the default's .jpg name.
+    for (const char* name : {"grad_WhBu.jpg", "grad_WhGn.png", "grad_OrRd.png", "grad_magma.png"})
         writePng(name, 5, 1, 3, ramp);
-    // The default colour map is a JPEG in the real set; stb_image reads it
-    // by content, so an RGB PNG under that name serves here.
-    writePng("grad_WhBu.jpg", 5, 1, 3, ramp);
-    write("models/sphere.off", octahedronOff);
-    writeShader("basic.vert",
-                "#version 430 core\n"
-                "layout(location = 0) in vec3 position;\n"
-                "uniform mat4 mvp;\n"
-                "void main() { gl_Position = mvp * vec4(position, 1.0); }\n");
-    writeShader("basic.frag",
-                "#version 430 core\n"
-                "uniform vec4 color;\n"
-                "out vec4 fragColor;\n"
-                "void main() { fragColor = color; }\n");
 }
 
 void registerSevenPrograms() {
@@ -84,13 +61,46 @@ void deleteAllPrograms() {
 }
 
 LiveObjects countLiveObjects() {
-    LiveObjects live;
+    LiveObjects live{};
     for (GLuint name = 1; name < 4096; ++name) {
-        live.textures += glIsTexture(name);
-        live.buffers += glIsBuffer(name);
-        live.vertexArrays += glIsVertexArray(name);
-        live.framebuffers += glIsFramebuffer(name);
-        live.renderbuffers += glIsRenderbuffer(name);
+        live[0] += glIsTexture(name);
+        live[1] += glIsBuffer(name);
+        live[2] += glIsVertexArray(name);
+        live[3] += glIsFramebuffer(name);
+        live[4] += glIsRenderbuffer(name);
     }
     return live;
+}
+
+AttachedStage stageContaining(GLuint program, const std::string& piece) {
+    GLuint shaders[8];
+    GLsizei count = 0;
+    glGetAttachedShaders(program, 8, &count, shaders);
+    for (GLsizei i = 0; i < count; ++i) {
+        GLint type = 0, length = 0;
+        glGetShaderiv(shaders[i], GL_SHADER_TYPE, &type);
+        glGetShaderiv(shaders[i], GL_SHADER_SOURCE_LENGTH, &length);
+        std::string source(length, '\0');
+        if (length > 0) glGetShaderSource(shaders[i], length, nullptr, source.data());
+        if (length > 0) source.pop_back();  // the terminating zero
+        if (source.find(piece) != std::string::npos)
+            return {static_cast<GLenum>(type), source, shaders[i]};
+    }
+    return {0, "", 0};
+}
+
+void RenderTest::SetUp() {
+    if (!testGLWindow()) GTEST_SKIP() << "no OpenGL display";
+    assets.writeStandardSet();
+    baseline = countLiveObjects();
+}
+
+void RenderTest::TearDown() {
+    if (!testGLWindow()) return;
+    r.destroy();
+    r.deleteFramebuffers();
+    glDeleteTextures(1, &r.decalTextureId);
+    glDeleteTextures(1, &r.gradientTextureId);
+    deleteAllPrograms();
+    fbWidth = fbHeight = 0;
 }

@@ -1,55 +1,69 @@
 #pragma once
-// A throw-away assets directory for the render tests: shader files, images
-// and models written by the test itself, with assetsDir pointed at it for
-// the object's lifetime.
+// Helpers of the render tests: a throw-away assets folder (assetsDir points
+// at it while the object lives), the registry, live GL objects, and the
+// fatal scenarios of the render_base_fatal program.
 
 #include <GL/glew.h>
+#include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
+
+#include "child_process.h"
+#include "gl_context.h"
+#include "render/renderer.h"
 
 class TestAssets {
   public:
     TestAssets();
     ~TestAssets();
-    TestAssets(const TestAssets&) = delete;
-    TestAssets& operator=(const TestAssets&) = delete;
-
     const std::string& dir() const { return root; }
-    // Writes text to dir()/relativePath, making the folders it needs.
-    void write(const std::string& relativePath, const std::string& text) const;
-    void writeShader(const std::string& name, const std::string& text) const {
-        write("shaders/" + name, text);
-    }
-    // An 8-bit PNG with the given channel count (1 to 4), rows top first.
+    void writeShader(const std::string& name, const std::string& text) const;
+    // An 8-bit PNG with 1 to 4 channels, rows top first.
     void writePng(const std::string& name, int width, int height, int channels,
                   const std::vector<unsigned char>& pixels) const;
-    // A valid arrow, the four colour maps, a small sphere model and one
-    // vertex/fragment pair ("basic.vert", "basic.frag") with a "mvp" and a
-    // "color" uniform: enough for Renderer::init once programs are registered.
+    // Enough for Renderer::init: data/ (an octahedron as the sphere model,
+    // "basic.vert" and "basic.frag" with uniforms "mvp" and "color"), a 2 by 2
+    // RGBA arrow and four RGB colour maps 5 texels wide (rows of 15 bytes).
     void writeStandardSet() const;
 
   private:
-    std::string root;
-    std::string previousAssetsDir;
+    std::string root, previousAssetsDir;
 };
 
-// An octahedron of radius 1 in OFF form, outward faces.
-extern const char* const octahedronOff;
-
-// Registers the seven programs that Renderer::init looks up, all made from
-// "basic.vert" and "basic.frag".
+// The seven programs Renderer::init looks up, all made of the basic pair.
 void registerSevenPrograms();
-// Deletes every registered program, the last registered first.
-void deleteAllPrograms();
+void deleteAllPrograms();  // the last registered first
 
-// Live GL objects by kind. GL hands out small names, so counting the live
-// ones before and after finds leaks and stray deletes.
-struct LiveObjects {
-    int textures = 0, buffers = 0, vertexArrays = 0, framebuffers = 0, renderbuffers = 0;
-    bool operator==(const LiveObjects& o) const {
-        return textures == o.textures && buffers == o.buffers && vertexArrays == o.vertexArrays &&
-               framebuffers == o.framebuffers && renderbuffers == o.renderbuffers;
-    }
-};
+// Live textures, buffers, vertex arrays, framebuffers and renderbuffers: GL
+// hands out small names, so counting finds leaks and stray deletes.
+using LiveObjects = std::array<int, 5>;
 LiveObjects countLiveObjects();
+
+// The attached stage whose source holds `piece` (type 0 if none): shaders
+// flagged for deletion stay readable while attached.
+struct AttachedStage {
+    GLenum type;
+    std::string source;
+    GLuint shader;
+};
+AttachedStage stageContaining(GLuint program, const std::string& piece);
+
+#ifdef RENDER_BASE_FATAL
+// One scenario of render_base_fatal, a process with its own GL context.
+inline ChildResult runFatalScenario(const std::vector<std::string>& args) {
+    return runProgram(RENDER_BASE_FATAL, args, "", 60.0);
+}
+#endif
+
+// A GL test (skipped without a display) over the standard set, with a
+// private Renderer whose GPU objects, and every program, go at the end.
+class RenderTest : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    TestAssets assets;
+    LiveObjects baseline{};
+    Renderer r;
+};

@@ -1,0 +1,86 @@
+// Every fatal path of the render base, each in a process of its own: the
+// exact message and exit status 255.
+#include <filesystem>
+
+#include "test_assets.h"
+
+using RenderFatal = RenderTest;
+
+TEST_F(RenderFatal, EachFailureEndsTheProgramWithItsExactMessage) {
+    const std::string ok = assets.dir(), syntax = "FATAL ERROR: ERROR: invalid #include syntax in ";
+    const std::string lead = syntax + "shader (leading quotes missing) ";
+    const std::string loading = "FATAL ERROR: ERROR loading shader file \"";
+    const std::string notRgb = "FATAL ERROR: Assertion failed: Invalid texture (not rgb)\n";
+    const std::string noAlpha = "FATAL ERROR: Assertion failed: Invalid texture (no alpha)\n";
+    TestAssets broken, bare;  // broken: an RGB arrow and no sphere model; bare: nothing
+    broken.writeStandardSet();
+    broken.writePng("arrow.png", 2, 2, 3, std::vector<unsigned char>(12, 50));
+    std::filesystem::remove(broken.dir() + "/models/sphere.off");
+    assets.writePng("rgba_map.png", 5, 1, 4, std::vector<unsigned char>(20, 200));
+    assets.writePng("grey_map.png", 5, 1, 1, std::vector<unsigned char>(5, 100));
+    assets.writeShader("quad.glsl", "#version 430 core\nvoid main() {}\n");
+    assets.writeShader("note.glsl", "// note\n");
+    assets.writeShader("bad_inner.glsl", "#include <note.glsl>\n");
+    assets.writeShader("ping.glsl", "#include \"pong.glsl\"\n");
+    assets.writeShader("pong.glsl", "#include \"ping.glsl\"\n");
+    std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{ok, "init"}, "survived\n"},
+        {{broken.dir(), "init"}, "FATAL ERROR: Failed to load sphere mesh\n"},
+        {{ok, "framebuffer-twice"}, "FATAL ERROR: Framebuffer: already inited\n"},
+        {{ok, "framebuffer-size", "0", "0"},
+         "FATAL ERROR: Framebuffer: creation failed, status code 36054. Called with w=0 h=0 "
+         "cat=2[0]  dat=1[0] ms=0\n"},
+        {{ok, "gradient", "rgba_map.png"}, notRgb},
+        {{ok, "gradient", "grey_map.png"}, notRgb},
+        {{ok, "gradient", "absent.png"}, notRgb},
+        {{broken.dir(), "decal"}, noAlpha},
+        {{bare.dir(), "decal"}, noAlpha},
+        {{ok, "lookup", "Final"}, "FATAL ERROR: Shader Final is not loaded\n"},  // no folding
+        {{ok, "program", "p", "basic.vert", "quad.glsl"},
+         "FATAL ERROR: Unknown shader type: quad.glsl\n"},
+        {{ok, "program", "p", "basic.vert", "no.frag"}, loading + "no.frag\"\n"},
+    };
+    // Stage files with one fault each.
+    const std::tuple<const char*, const char*, std::string> stages[] = {
+        {"blanks.frag", "#include  \"note.glsl\"\n", lead + "\"blanks.frag\"\n"},
+        {"bare.frag", "#include", lead + "\"bare.frag\"\n"},
+        {"inner.frag", "#include \"bad_inner.glsl\"\n", lead + "\"inner.frag\"\n"},
+        {"open.frag", "#include \"note.glsl\n",
+         syntax + "shader (ending quotes missing) \"open.frag\"\n"},
+        // Without a closing quote on its line the name runs to the next quote.
+        {"late.frag", "#include \"note.glsl\nvoid main() {}\n// \"\n",
+         loading + "note.glsl\nvoid main() {}\n// \"\n"},
+        {"include.frag", "#include \"absent.glsl\"\n", loading + "absent.glsl\"\n"},
+        {"cycle.frag", "#include \"ping.glsl\"\n",
+         "FATAL ERROR: ERROR: more than 1000 #include expansions in shader \"cycle.frag\"; do "
+         "its includes form a cycle?\n"},
+    };
+    for (const auto& [file, text, message] : stages) {
+        assets.writeShader(file, std::string("#version 430 core\n") + text);
+        cases.push_back({{ok, "program", "p", "basic.vert", file}, message});
+    }
+    for (const auto& [args, message] : cases) {
+        ChildResult c = runFatalScenario(args);
+        EXPECT_EQ(c.out, message) << args[1] << " " << args.back();
+        EXPECT_EQ(c.exitStatus, message == "survived\n" ? 0 : 255) << args[1] << " " << args.back();
+    }
+}
+
+// The compiler's and the linker's own words follow the message.
+TEST_F(RenderFatal, CompileAndLinkErrorsCarryTheDriversLog) {
+    assets.writeShader("bad.frag", "#version 430 core\nvoid main() { undeclared = 1.0; }\n");
+    assets.writeShader("needs.frag",
+                       "#version 430 core\nin vec3 missing;\nout vec4 c;\n"
+                       "void main() { c = vec4(missing, 1.0); }\n");
+    ChildResult compile =
+        runFatalScenario({assets.dir(), "program", "p", "basic.vert", "bad.frag"});
+    const std::string compiling = "FATAL ERROR: ERROR compiling shader \"bad.frag\": ";
+    EXPECT_EQ(compile.out.rfind(compiling, 0), 0u) << compile.out;
+    EXPECT_NE(compile.out.find("undeclared", compiling.size()), std::string::npos);
+    EXPECT_EQ(compile.exitStatus, 255);
+    ChildResult link = runFatalScenario({assets.dir(), "program", "p", "basic.vert", "needs.frag"});
+    const std::string linking = "FATAL ERROR: ERROR linking shader program: ";
+    EXPECT_EQ(link.out.rfind(linking, 0), 0u) << link.out;
+    EXPECT_GT(link.out.size(), linking.size() + 1);
+    EXPECT_EQ(link.exitStatus, 255);
+}
