@@ -1,231 +1,182 @@
-// The mesh-loading driver on real meshes with a real GL context: console
-// order, analysis results in the Renderer, U on the GPU, camera framing, and
-// the failure paths (unreadable, empty, no endpoints).
+// The mesh-loading driver and the frame loop on a real GL context: console
+// order, analysis results, U on the GPU, framing, what the scene shows after
+// good and failed loads, and resizes.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <fstream>
+#include <glm/gtc/type_ptr.hpp>
 
 #include "app/camera.h"
+#include "app/frame_loop.h"
 #include "app/load_mesh.h"
-#include "geometry/read_triangle_mesh.h"
+#include "app/window.h"
 #include "gl_context.h"
+#include "render/framebuffer.h"
 #include "render/renderer.h"
 #include "render/shader_program.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-std::string exampleMesh(const std::string& name) {
-    return sourceAssetsDir() + "/example_meshes/" + name;
-}
-
-// Writes an OFF file of the mesh scaled about its box centre so that half its
-// box diagonal (the loader's radius) is `radius`.
-std::string scaledCopy(const std::string& source, double radius, const std::string& dir) {
-    Eigen::MatrixXd V;
-    Eigen::MatrixXi F;
-    EXPECT_TRUE(geometry::read_triangle_mesh(source, V, F));
-    Eigen::RowVector3d mn = V.colwise().minCoeff(), mx = V.colwise().maxCoeff();
-    double s = radius / (0.5 * (mx - mn).norm());
-    std::string path = dir + "/scaled_" + std::to_string(radius) + ".off";
-    std::ofstream out(path);
-    out.precision(17);
-    out << "OFF\n" << V.rows() << " " << F.rows() << " 0\n";
-    for (int i = 0; i < V.rows(); ++i) {
-        Eigen::RowVector3d p = (V.row(i) - 0.5 * (mn + mx)) * s;
-        out << p(0) << " " << p(1) << " " << p(2) << "\n";
-    }
-    for (int i = 0; i < F.rows(); ++i)
-        out << "3 " << F(i, 0) << " " << F(i, 1) << " " << F(i, 2) << "\n";
-    return path;
-}
-
-std::vector<float> readParameterBuffer() {
-    GLint bytes = 0;
-    glBindBuffer(GL_ARRAY_BUFFER, renderer.paramVbo);
-    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
-    std::vector<float> data(bytes / sizeof(float));
-    glGetBufferSubData(GL_ARRAY_BUFFER, 0, bytes, data.data());
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    return data;
-}
-
-// What a load leaves behind that a second load must reproduce.
-struct LoadResult {
-    std::vector<int> endpoints;
-    int root;
-    double maxU;
-    Camera cam;
-};
-
-LoadResult snapshot() {
-    return {renderer.endpoints, renderer.rootIndex, renderer.maxU, camera};
-}
 
 class LoadMesh : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        if (!testGLWindow()) return;
+        if (!(window = testGLWindow())) return;
         assetsDir = sourceAssetsDir();
-        setupCamera(camera, 1024, 768);
-        std::string pattern = (fs::temp_directory_path() / "morvik-load-XXXXXX").string();
-        tempDir = mkdtemp(pattern.data());
-    }
-    static void TearDownTestSuite() {
-        if (!tempDir.empty()) fs::remove_all(tempDir);
+        glfwGetFramebufferSize(window, &fbWidth, &fbHeight);
+        createShaderPrograms();
+        setupCamera(camera, fbWidth, fbHeight);
+        renderer.init();
+        setFixedGLState();
+        showGui = false;  // no GUI back-end on the test window
     }
     void SetUp() override { REQUIRE_GL(); }
-    // Loads with the console captured.
     std::string load(const std::string& path) {
         testing::internal::CaptureStdout();
         loadMesh(path);
         return testing::internal::GetCapturedStdout();
     }
-    static std::string tempDir;
 };
-std::string LoadMesh::tempDir;
+
+std::string example(const std::string& name) {
+    return sourceAssetsDir() + "/example_meshes/" + name;
+}
+
+std::vector<float> parameterBuffer() {
+    GLint bytes = 0;
+    glBindBuffer(GL_ARRAY_BUFFER, renderer.paramVbo);
+    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
+    std::vector<float> data(bytes / sizeof(float));
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, bytes, data.data());
+    return data;
+}
+
+// Pixels of the drawn scene unlike the background colour.
+int meshPixels() {
+    testing::internal::CaptureStdout();
+    drawScene();
+    testing::internal::GetCapturedStdout();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    std::vector<unsigned char> p(4 * fbWidth * fbHeight);
+    glReadPixels(0, 0, fbWidth, fbHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+    int count = 0;
+    for (size_t i = 0; i < p.size(); i += 4)
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(p[i + c] - renderer.colorBackground[c] * 255) > 2.5f) {
+                ++count;
+                break;
+            }
+    return count;
+}
 
 }  // namespace
 
-TEST_F(LoadMesh, ExampleTreeIsAnalysedUploadedAndFramed) {
-    std::string path = exampleMesh("vesselTree4.off");
-    std::string out = load(path);
-
-    // The console lines of one load, in their order.
-    size_t radius = out.find("Mesh radius = ");
-    size_t contraction = out.find("Skeletonizing iter 0");
-    size_t root = out.find("Root point index is " + std::to_string(renderer.rootIndex) + "\n");
-    size_t smoothing = out.find("# smoothing iter: ");
+TEST_F(LoadMesh, ExampleTreeIsAnalysedUploadedFramedAndReloadedAlike) {
+    std::string out = load(example("vesselTree4.off"));
     char maxLine[64];
     snprintf(maxLine, sizeof maxLine, "maxU = %f\n", renderer.maxU);
-    size_t max = out.find(maxLine);
-    ASSERT_NE(max, std::string::npos) << out;
-    EXPECT_LT(radius, contraction);
-    EXPECT_LT(contraction, root);
-    EXPECT_LT(root, smoothing);
-    EXPECT_LT(smoothing, max);
-    EXPECT_EQ(out.size(), max + strlen(maxLine));  // nothing after the last line
+    std::vector<size_t> at;  // the console lines of a load, in their order
+    for (std::string line : {std::string("Mesh radius = "), std::string("Skeletonizing iter 0"),
+                             ("Root point index is " + std::to_string(renderer.rootIndex) + "\n"),
+                             std::string("# smoothing iter: "), std::string(maxLine)})
+        at.push_back(out.find(line));
+    EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << out;
+    EXPECT_EQ(out.size(), at.back() + strlen(maxLine)) << "nothing after the last line";
 
-    // Endpoints increasing, the root one of them, U complete.
-    ASSERT_FALSE(renderer.endpoints.empty());
-    EXPECT_TRUE(std::is_sorted(renderer.endpoints.begin(), renderer.endpoints.end()));
-    EXPECT_NE(std::find(renderer.endpoints.begin(), renderer.endpoints.end(), renderer.rootIndex),
-              renderer.endpoints.end());
+    std::vector<int> ends = renderer.endpoints;
+    EXPECT_TRUE(std::is_sorted(ends.begin(), ends.end()));
+    EXPECT_NE(std::find(ends.begin(), ends.end(), renderer.rootIndex), ends.end());
     EXPECT_TRUE(renderer.hasU);
-    ASSERT_EQ(renderer.paramU.size(), renderer.V.rows());
     EXPECT_EQ(renderer.maxU, renderer.paramU.maxCoeff());
-    EXPECT_GT(renderer.maxU, 0.0);
-    // U is 0 where the Poisson solution peaks, which is near the root, not
-    // necessarily on it.
     EXPECT_GE(renderer.paramU.minCoeff(), 0.0);
+    // U's zero is where the solution peaks: near the root, not exactly on it.
     EXPECT_LT(renderer.paramU(renderer.rootIndex), 0.01 * renderer.maxU);
-
-    // The GPU parameter buffer holds (U, 0) per vertex.
-    std::vector<float> gpu = readParameterBuffer();
+    std::vector<float> gpu = parameterBuffer();  // (U, 0) per vertex
     ASSERT_EQ(gpu.size(), 2u * renderer.V.rows());
-    for (int i = 0; i < renderer.V.rows(); ++i) {
-        ASSERT_EQ(gpu[2 * i], (float)renderer.paramU(i)) << "vertex " << i;
-        ASSERT_EQ(gpu[2 * i + 1], 0.0f) << "vertex " << i;
-    }
+    for (int i = 0; i < renderer.V.rows(); ++i)
+        ASSERT_EQ(glm::vec2(gpu[2 * i], gpu[2 * i + 1]), glm::vec2(renderer.paramU(i), 0)) << i;
 
-    // Framed from the home angles at the mesh centre.
-    EXPECT_EQ(camera.yaw, 0.0f);
-    EXPECT_EQ(camera.pitch, 0.0f);
-    EXPECT_EQ(camera.center,
-              glm::vec3(renderer.meshCenter[0], renderer.meshCenter[1], renderer.meshCenter[2]));
-    float expected = renderer.meshRadius / std::tan(camera.fovY * 0.5f) * 0.75f;
-    EXPECT_EQ(camera.distance, std::min(std::max(expected, 0.1f), 500.0f));
-}
+    EXPECT_EQ(glm::vec2(camera.yaw, camera.pitch), glm::vec2(0.0f));
+    EXPECT_EQ(camera.center, glm::make_vec3(renderer.meshCenter));
+    float distance = renderer.meshRadius / std::tan(camera.fovY * 0.5f) * 0.75f;
+    EXPECT_EQ(camera.distance, std::clamp(distance, 0.1f, 500.0f));
 
-TEST_F(LoadMesh, SecondLoadAfterOrbitAndPanRepeatsTheFirst) {
-    std::string path = exampleMesh("bifurcation.off");
-    load(path);
-    LoadResult first = snapshot();
-    ASSERT_FALSE(first.endpoints.empty());
-
+    Camera first = camera;
+    double maxU = renderer.maxU;
     camera.yaw = 1.3f;
-    camera.pitch = -0.7f;
     camera.pan(4.0f, -2.0f);
-    camera.distance = 33.0f;
     camera.minDistance = 20.0f;
     renderer.endpoints.push_back(123456);  // a stale entry must not survive
-    load(path);
-    LoadResult second = snapshot();
-    EXPECT_EQ(second.endpoints, first.endpoints);
-    EXPECT_EQ(second.root, first.root);
-    EXPECT_EQ(second.maxU, first.maxU);
-    EXPECT_EQ(second.cam.yaw, first.cam.yaw);
-    EXPECT_EQ(second.cam.pitch, first.cam.pitch);
-    EXPECT_EQ(second.cam.center, first.cam.center);
-    EXPECT_EQ(second.cam.distance, first.cam.distance);
-    EXPECT_EQ(second.cam.minDistance, 0.1f);
+    load(example("vesselTree4.off"));
+    EXPECT_EQ(renderer.endpoints, ends);
+    EXPECT_EQ(renderer.maxU, maxU);
+    EXPECT_EQ(glm::vec4(camera.center, camera.yaw), glm::vec4(first.center, first.yaw));
+    EXPECT_EQ(glm::vec2(camera.distance, camera.minDistance), glm::vec2(first.distance, 0.1f));
 }
 
-TEST_F(LoadMesh, DistanceFollowsRadiusWithinZoomBounds) {
-    std::string source = exampleMesh("bifurcation.off");
-    struct Case {
-        double radius;
-        float distance;
-    } cases[] = {{10.0, 12.990381f}, {1000.0, 500.0f}, {0.01, 0.1f}};
-    for (const Case& c : cases) {
-        load(scaledCopy(source, c.radius, tempDir));
-        EXPECT_NEAR(renderer.meshRadius, c.radius, 1e-4 * c.radius);
-        EXPECT_NEAR(camera.distance, c.distance, 2e-5f * c.distance) << "radius " << c.radius;
-    }
-}
-
-TEST_F(LoadMesh, UnreadablePathEmptiesTheViewAndAGoodLoadRestoresIt) {
-    std::string good = exampleMesh("bifurcation.off");
-    load(good);
+TEST_F(LoadMesh, BadFilesLeaveAnEmptyViewAndAGoodLoadRestoresIt) {
+    load(example("bifurcation.off"));
+    int full = meshPixels();
+    EXPECT_GT(full, fbWidth * fbHeight / 50) << "the framed mesh covers a good part of the view";
     Camera before = camera;
-    std::string out = load(tempDir + "/missing.off");
-    EXPECT_NE(out.find("ERROR: Failed to load mesh\n"), std::string::npos);
-    EXPECT_EQ(out.find("maxU"), std::string::npos);
-    EXPECT_EQ(renderer.V.rows(), 0);
-    EXPECT_EQ(renderer.F.rows(), 0);
-    EXPECT_TRUE(renderer.endpoints.empty());
-    EXPECT_FALSE(renderer.hasU);
-    EXPECT_EQ(camera.distance, before.distance);
-    EXPECT_EQ(camera.center, before.center);
 
-    load(good);
-    EXPECT_GT(renderer.F.rows(), 0);
-    EXPECT_FALSE(renderer.endpoints.empty());
+    std::string dir = testing::TempDir() + "morvik-";
+    std::ofstream(dir + "points.off") << "OFF\n3 0 0\n0 0 0\n1 0 0\n0 1 0\n";
+    std::ofstream(dir + "empty.off") << "OFF\n0 0 0\n";
+    for (auto [path, message] :
+         {std::pair{dir + "missing.off", std::string("ERROR: Failed to load mesh\n")},
+          {dir + "points.off", "ERROR: " + dir + "points.off holds no face: nothing to show\n"},
+          {dir + "empty.off", "ERROR: " + dir + "empty.off holds no vertex: nothing to show\n"}}) {
+        std::string out = load(path);
+        EXPECT_NE(out.find(message), std::string::npos) << out;
+        EXPECT_EQ(out.find("maxU"), std::string::npos);
+        EXPECT_EQ(renderer.V.rows() + renderer.F.rows(), 0);
+        EXPECT_TRUE(renderer.endpoints.empty());
+        EXPECT_FALSE(renderer.hasU);
+        EXPECT_EQ(glm::vec4(camera.center, camera.distance),
+                  glm::vec4(before.center, before.distance));
+        EXPECT_EQ(meshPixels(), 0) << path;
+    }
+    std::remove((dir + "points.off").c_str());
+    std::remove((dir + "empty.off").c_str());
+    load(example("bifurcation.off"));
     EXPECT_TRUE(renderer.hasU);
+    EXPECT_EQ(meshPixels(), full);
 }
 
-TEST_F(LoadMesh, FilesWithoutVerticesOrFacesAreReportedNotAnalysed) {
-    std::string noFaces = tempDir + "/points.off";
-    std::ofstream(noFaces) << "OFF\n3 0 0\n0 0 0\n1 0 0\n0 1 0\n";
-    std::string out = load(noFaces);
-    EXPECT_NE(out.find("ERROR: " + noFaces + " holds no face: nothing to show\n"),
-              std::string::npos)
-        << out;
-    EXPECT_EQ(renderer.V.rows(), 0);
-    EXPECT_FALSE(renderer.hasU);
-
-    std::string nothing = tempDir + "/empty.off";
-    std::ofstream(nothing) << "OFF\n0 0 0\n";
-    out = load(nothing);
-    EXPECT_EQ(out.find("maxU"), std::string::npos);
-    EXPECT_EQ(renderer.V.rows(), 0);
-    EXPECT_EQ(renderer.F.rows(), 0);
-}
-
-TEST_F(LoadMesh, MeshWithoutEndpointsSkipsTheUField) {
-    // A closed sphere has no tree ends.
-    std::string out = load(sourceAssetsDir() + "/models/sphere.off");
-    if (!renderer.endpoints.empty()) GTEST_SKIP() << "the sphere has endpoints here";
+TEST_F(LoadMesh, MeshWithoutEndpointsSkipsTheUFieldButIsFramed) {
+    std::string out = load(sourceAssetsDir() + "/models/sphere.off");  // closed: no tree ends
+    ASSERT_TRUE(renderer.endpoints.empty());
     EXPECT_EQ(renderer.rootIndex, -1);
     EXPECT_FALSE(renderer.hasU);
     EXPECT_NE(out.find("Mesh has no endpoints: no root and no U field\n"), std::string::npos);
     EXPECT_EQ(out.find("maxU"), std::string::npos);
-    std::vector<float> gpu = readParameterBuffer();
+    std::vector<float> gpu = parameterBuffer();
     ASSERT_EQ(gpu.size(), 2u * renderer.V.rows());
-    for (float v : gpu) ASSERT_EQ(v, 0.0f);
-    // The camera is still framed on the new mesh.
+    EXPECT_EQ(std::count(gpu.begin(), gpu.end(), 0.0f), (long)gpu.size());
     EXPECT_NEAR(camera.distance, renderer.meshRadius / std::tan(camera.fovY * 0.5f) * 0.75f, 1e-5f);
+}
+
+TEST_F(LoadMesh, ResizeIsAppliedAtTheNextFrame) {
+    int oldWidth = fbWidth, oldHeight = fbHeight, width = 0, height = 0;
+    glfwSetWindowSize(window, 320, 200);
+    for (int i = 0; i < 20 && (width != 320 || height != 200); ++i) {
+        glfwWaitEventsTimeout(0.02);
+        glfwGetFramebufferSize(window, &width, &height);
+    }
+    EXPECT_EQ(fbWidth, oldWidth);  // nothing until the next frame
+    framebufferResized = true;
+    testing::internal::CaptureStdout();
+    runFrame();
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(framebufferResized);
+    EXPECT_EQ(glm::ivec4(fbWidth, fbHeight, renderer.width, renderer.height),
+              glm::ivec4(320, 200, 320, 200));
+    EXPECT_FLOAT_EQ(camera.aspect, 1.6f);
+    EXPECT_EQ(renderer.gBuffer->width, 320);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 320);
+    glfwSetWindowSize(window, oldWidth, oldHeight);
 }
