@@ -1,5 +1,5 @@
 // Every fatal path of the render base, each in a process of its own: the
-// exact message and exit status 255.
+// exact message (or its start, where the driver's log follows) and status 255.
 #include <filesystem>
 
 #include "test_assets.h"
@@ -54,6 +54,10 @@ TEST_F(RenderFatal, EachFailureEndsTheProgramWithItsExactMessage) {
         {"cycle.frag", "#include \"ping.glsl\"\n",
          "FATAL ERROR: ERROR: more than 1000 #include expansions in shader \"cycle.frag\"; do "
          "its includes form a cycle?\n"},
+        {"compile.frag", "void main() { undeclared = 1.0; }\n",
+         "FATAL ERROR: ERROR compiling shader \"compile.frag\": "},
+        {"link.frag", "in vec3 missing;\nout vec4 c;\nvoid main() { c = vec4(missing, 1.0); }\n",
+         "FATAL ERROR: ERROR linking shader program: "},
     };
     for (const auto& [file, text, message] : stages) {
         assets.writeShader(file, std::string("#version 430 core\n") + text);
@@ -61,26 +65,9 @@ TEST_F(RenderFatal, EachFailureEndsTheProgramWithItsExactMessage) {
     }
     for (const auto& [args, message] : cases) {
         ChildResult c = runFatalScenario(args);
-        EXPECT_EQ(c.out, message) << args[1] << " " << args.back();
-        EXPECT_EQ(c.exitStatus, message == "survived\n" ? 0 : 255) << args[1] << " " << args.back();
+        const bool whole = message.back() == '\n';
+        EXPECT_EQ(whole ? c.out : c.out.substr(0, message.size()), message) << args.back();
+        EXPECT_TRUE(whole || c.out.size() > message.size() + 1) << "no log: " << args.back();
+        EXPECT_EQ(c.exitStatus, message == "survived\n" ? 0 : 255) << args.back();
     }
-}
-
-// The compiler's and the linker's own words follow the message.
-TEST_F(RenderFatal, CompileAndLinkErrorsCarryTheDriversLog) {
-    assets.writeShader("bad.frag", "#version 430 core\nvoid main() { undeclared = 1.0; }\n");
-    assets.writeShader("needs.frag",
-                       "#version 430 core\nin vec3 missing;\nout vec4 c;\n"
-                       "void main() { c = vec4(missing, 1.0); }\n");
-    ChildResult compile =
-        runFatalScenario({assets.dir(), "program", "p", "basic.vert", "bad.frag"});
-    const std::string compiling = "FATAL ERROR: ERROR compiling shader \"bad.frag\": ";
-    EXPECT_EQ(compile.out.rfind(compiling, 0), 0u) << compile.out;
-    EXPECT_NE(compile.out.find("undeclared", compiling.size()), std::string::npos);
-    EXPECT_EQ(compile.exitStatus, 255);
-    ChildResult link = runFatalScenario({assets.dir(), "program", "p", "basic.vert", "needs.frag"});
-    const std::string linking = "FATAL ERROR: ERROR linking shader program: ";
-    EXPECT_EQ(link.out.rfind(linking, 0), 0u) << link.out;
-    EXPECT_GT(link.out.size(), linking.size() + 1);
-    EXPECT_EQ(link.exitStatus, 255);
 }

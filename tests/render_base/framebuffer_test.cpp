@@ -2,25 +2,15 @@
 
 #include "test_assets.h"
 
-namespace {
+using FramebufferSet = RenderTest;
 
-class FramebufferSet : public RenderTest {
-  protected:
-    void resize(int width, int height) {
-        r.width = width;
-        r.height = height;
-        r.createFramebuffers();
-    }
-};
-
-}  // namespace
-
-// The seed the G-buffer pass writes is what the jump flood reads, and the
-// composition target sees the G-buffer's depth.
-TEST_F(FramebufferSet, SharedImagesAreVisibleThroughBothTargets) {
-    resize(40, 30);
-    EXPECT_NE(r.spareFramebuffer->depthRenderbuffer, r.gBuffer->depthRenderbuffer);
-    EXPECT_NE(r.spareFramebuffer->depthRenderbuffer, 0u);
+// The seed the G-buffer pass writes is what the jump flood reads, the
+// composition target sees the G-buffer's depth, and each sharer deletes
+// only what it created.
+TEST_F(FramebufferSet, SharedImagesAreSeenThroughBothTargetsAndDeletedByTheirMaker) {
+    r.width = 40;
+    r.height = 30;
+    r.createFramebuffers();
     const GLfloat seed[4] = {0.25f, -3.5f, 1e6f, 7.0f}, depth = 0.375f;
     glBindFramebuffer(GL_FRAMEBUFFER, r.gBuffer->fbo);
     glClearBufferfv(GL_COLOR, 0, seed);
@@ -36,11 +26,8 @@ TEST_F(FramebufferSet, SharedImagesAreVisibleThroughBothTargets) {
     glReadPixels(5, 5, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &read);
     EXPECT_NEAR(read, depth, 1e-6f);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
+    EXPECT_NE(r.spareFramebuffer->depthRenderbuffer, r.gBuffer->depthRenderbuffer);
 
-TEST_F(FramebufferSet, SharersDeleteOnlyWhatTheyCreated) {
-    resize(40, 30);
     const GLuint sharedTexture = r.jfaFramebuffers[0]->colorTextures[0];
     const GLuint sharedDepth = r.gBuffer->depthRenderbuffer, gOwn = r.gBuffer->colorTextures[1];
     const GLuint finalOwn = r.finalFramebuffer->colorTextures[0];
@@ -54,24 +41,24 @@ TEST_F(FramebufferSet, SharersDeleteOnlyWhatTheyCreated) {
     delete r.jfaFramebuffers[0];
     r.jfaFramebuffers[0] = nullptr;
     EXPECT_FALSE(glIsTexture(sharedTexture));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST_F(FramebufferSet, ResizingTwiceLeavesFiveTargetsAtTheLastSize) {
-    resize(40, 30);
-    resize(64, 48);
-    resize(17, 9);
+    for (auto [w, h] : {std::pair{40, 30}, {64, 48}, {17, 9}}) {
+        r.width = w;
+        r.height = h;
+        r.createFramebuffers();
+    }
     for (Framebuffer* fb : {r.jfaFramebuffers[0], r.jfaFramebuffers[1], r.gBuffer,
                             r.finalFramebuffer, r.spareFramebuffer}) {
-        GLint size[2] = {0, 0};
-        glGetTextureLevelParameteriv(fb->colorTextures[0], 0, GL_TEXTURE_WIDTH, &size[0]);
-        glGetTextureLevelParameteriv(fb->colorTextures[0], 0, GL_TEXTURE_HEIGHT, &size[1]);
-        EXPECT_TRUE(fb->width == 17 && fb->height == 9 && size[0] == 17 && size[1] == 9);
+        GLint width = 0;
+        glGetTextureLevelParameteriv(fb->colorTextures[0], 0, GL_TEXTURE_WIDTH, &width);
+        EXPECT_TRUE(fb->width == 17 && fb->height == 9 && width == 17);
     }
     // Textures (1 + 1 + 2 own + 1 + 1), framebuffers and renderbuffers.
-    const LiveObjects after = countLiveObjects();
-    EXPECT_EQ(after[0] - baseline[0], 6);
-    EXPECT_EQ(after[3] - baseline[3], 5);
-    EXPECT_EQ(after[4] - baseline[4], 2);
+    const LiveObjects& b = baseline;
+    EXPECT_EQ(countLiveObjects(), (LiveObjects{b[0] + 6, b[1], b[2], b[3] + 5, b[4] + 2}));
     r.deleteFramebuffers();
     r.deleteFramebuffers();  // nothing left: does nothing
     EXPECT_EQ(r.gBuffer, nullptr);

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 
 #include "render/framebuffer.h"
 #include "render/shader_program.h"
@@ -14,8 +13,7 @@ namespace fs = std::filesystem;
 
 TestAssets::TestAssets() : previousAssetsDir(assetsDir) {
     std::string pattern = (fs::temp_directory_path() / "morvik-render-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    root = assetsDir = pattern;
+    root = assetsDir = mkdtemp(pattern.data());
     for (const char* sub : {"shaders", "textures", "models"})
         fs::create_directory(root + "/" + sub);
 }
@@ -33,8 +31,8 @@ void TestAssets::writeShader(const std::string& name, const std::string& text) c
 void TestAssets::writePng(const std::string& name, int width, int height, int channels,
                           const std::vector<unsigned char>& pixels) const {
     std::string path = root + "/textures/" + name;
-    if (!stbi_write_png(path.c_str(), width, height, channels, pixels.data(), width * channels))
-        throw std::runtime_error("cannot write " + path);
+    ASSERT_TRUE(
+        stbi_write_png(path.c_str(), width, height, channels, pixels.data(), width * channels));
 }
 
 void TestAssets::writeStandardSet() const {

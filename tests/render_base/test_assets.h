@@ -1,7 +1,5 @@
 #pragma once
-// Helpers of the render tests: a throw-away assets folder (assetsDir points
-// at it while the object lives), the registry, live GL objects, and the
-// fatal scenarios of the render_base_fatal program.
+// Helpers of the render tests.
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -14,6 +12,7 @@
 #include "gl_context.h"
 #include "render/renderer.h"
 
+// A throw-away assets folder; assetsDir points at it while the object lives.
 class TestAssets {
   public:
     TestAssets();
@@ -41,8 +40,7 @@ void deleteAllPrograms();  // the last registered first
 using LiveObjects = std::array<int, 5>;
 LiveObjects countLiveObjects();
 
-// The attached stage whose source holds `piece` (type 0 if none): shaders
-// flagged for deletion stay readable while attached.
+// The attached stage whose source holds `piece` (type 0 if none).
 struct AttachedStage {
     GLenum type;
     std::string source;
@@ -57,8 +55,8 @@ inline ChildResult runFatalScenario(const std::vector<std::string>& args) {
 }
 #endif
 
-// A GL test (skipped without a display) over the standard set, with a
-// private Renderer whose GPU objects, and every program, go at the end.
+// A GL test over the standard set; its Renderer's objects and all programs
+// go at the end.
 class RenderTest : public testing::Test {
   protected:
     void SetUp() override;
