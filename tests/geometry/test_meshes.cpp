@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "vessel_tree.h"
+
 namespace test_meshes {
 
 namespace {
@@ -35,19 +37,13 @@ void ringQuads(int first, int rings, int segments, std::vector<Eigen::RowVector3
 
 }  // namespace
 
-Mesh cube() {
-    std::vector<Eigen::RowVector3d> v;
-    for (int i = 0; i < 8; ++i) v.emplace_back(i & 1, (i >> 1) & 1, (i >> 2) & 1);
-    // Corner i has x = bit 0, y = bit 1, z = bit 2.
-    const std::vector<Eigen::RowVector3i> f = {
-        {0, 2, 3}, {0, 3, 1},  // z = 0, normal -z
-        {4, 5, 7}, {4, 7, 6},  // z = 1, +z
-        {0, 1, 5}, {0, 5, 4},  // y = 0, -y
-        {2, 6, 7}, {2, 7, 3},  // y = 1, +y
-        {0, 4, 6}, {0, 6, 2},  // x = 0, -x
-        {1, 3, 7}, {1, 7, 5},  // x = 1, +x
-    };
-    return fromLists(v, f);
+Mesh cube() {  // corner i has x = bit 0, y = bit 1, z = bit 2
+    Mesh m{Eigen::MatrixXd(8, 3), Eigen::MatrixXi(12, 3)};
+    for (int i = 0; i < 8; ++i) m.V.row(i) << (i & 1), (i >> 1) & 1, (i >> 2) & 1;
+    // Two triangles on each side: z = 0, z = 1, y = 0, y = 1, x = 0, x = 1.
+    m.F << 0, 2, 3, 0, 3, 1, 4, 5, 7, 4, 7, 6, 0, 1, 5, 0, 5, 4, 2, 6, 7, 2, 7, 3, 0, 4, 6, 0, 6, 2,
+        1, 3, 7, 1, 7, 5;
+    return m;
 }
 
 Mesh icosphere(double radius, int levels) {
@@ -63,13 +59,10 @@ Mesh icosphere(double radius, int levels) {
     for (int l = 0; l < levels; ++l) {
         std::map<std::pair<int, int>, int> mid;
         auto midpoint = [&](int a, int b) {
-            const auto key = std::make_pair(std::min(a, b), std::max(a, b));
-            const auto it = mid.find(key);
-            if (it != mid.end()) return it->second;
-            v.push_back((v[a] + v[b]).normalized());
-            const int idx = static_cast<int>(v.size()) - 1;
-            mid.emplace(key, idx);
-            return idx;
+            const auto [it, added] =
+                mid.try_emplace({std::min(a, b), std::max(a, b)}, static_cast<int>(v.size()));
+            if (added) v.push_back((v[a] + v[b]).normalized());
+            return it->second;
         };
         std::vector<Eigen::RowVector3i> next;
         for (const auto& tri : f) {
@@ -87,15 +80,9 @@ Mesh icosphere(double radius, int levels) {
 }
 
 Mesh cylinder(double radius, double length, int rings, int segments) {
-    std::vector<Eigen::RowVector3d> v;
-    std::vector<Eigen::RowVector3i> f;
-    for (int r = 0; r < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            const double a = 2.0 * kPi * s / segments;
-            v.emplace_back(radius * std::cos(a), radius * std::sin(a), length * r / (rings - 1));
-        }
-    ringQuads(0, rings, segments, f);
-    return fromLists(v, f);
+    Mesh m;
+    vessel_tree::openTubeMesh(radius, length, segments, rings - 1, m.V, m.F);
+    return m;
 }
 
 Mesh capsule(double radius, double length, int rings, int segments) {
@@ -133,22 +120,9 @@ Mesh capsule(double radius, double length, int rings, int segments) {
 }
 
 Mesh torus(double R, double r, int n, int m) {
-    std::vector<Eigen::RowVector3d> v;
-    std::vector<Eigen::RowVector3i> f;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < m; ++j) {
-            const double u = 2.0 * kPi * i / n, w = 2.0 * kPi * j / m;
-            v.emplace_back((R + r * std::cos(w)) * std::cos(u), (R + r * std::cos(w)) * std::sin(u),
-                           r * std::sin(w));
-        }
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < m; ++j) {
-            const int a = i * m + j, b = ((i + 1) % n) * m + j;
-            const int c = i * m + (j + 1) % m, d = ((i + 1) % n) * m + (j + 1) % m;
-            f.emplace_back(a, b, d);
-            f.emplace_back(a, d, c);
-        }
-    return fromLists(v, f);
+    Mesh t;
+    vessel_tree::torusMesh(R, r, n, m, t.V, t.F);
+    return t;
 }
 
 Mesh grid(int nx, int ny, double sx, double sy) {
@@ -166,9 +140,8 @@ Mesh grid(int nx, int ny, double sx, double sy) {
 }
 
 Mesh flipped(const Mesh& m) {
-    Mesh out = m;
-    out.F.col(1) = m.F.col(2);
-    out.F.col(2) = m.F.col(1);
+    Mesh out{m.V, {}};
+    vessel_tree::inwardCopy(m.F, out.F);
     return out;
 }
 
