@@ -1,15 +1,35 @@
 #pragma once
-// Parameter-file tests change the global renderer and the shell settings:
-// each test starts from the state before it and puts it back afterwards.
+// A scratch directory per test, whole-file byte helpers, and a fixture that
+// saves the global parameters first and puts them back afterwards.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
-#include <sstream>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
-#include <vector>
 
 #include "parameters/param_file.h"
-#include "scratch_dir.h"
+
+struct ScratchDir {
+    ScratchDir() {
+        std::string pattern = std::filesystem::temp_directory_path() / "morvik-params-XXXXXX";
+        path = mkdtemp(pattern.data());
+    }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    std::string file(const std::string& name) const { return path + "/" + name; }
+    std::string path;
+};
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class ParamFileTest : public ::testing::Test {
   protected:
@@ -20,27 +40,16 @@ class ParamFileTest : public ::testing::Test {
         }
     }
     std::string restorePath() const { return dir.file("restore.ini"); }
-
-    // The current parameters as the lines of a saved file.
-    std::vector<std::string> savedLines() {
-        std::string path = dir.file("snapshot.ini");
-        EXPECT_TRUE(saveParams(path));
-        std::vector<std::string> lines;
-        std::string bytes = readBytes(path);
-        std::size_t start = 0;
-        for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos;
-             start = end + 2)
-            lines.push_back(bytes.substr(start, end - start));
-        lines.push_back(bytes.substr(start));
-        return lines;
+    // The bytes saveParams writes for the current parameters.
+    std::string savedBytes() {
+        EXPECT_TRUE(saveParams(dir.file("snapshot.ini")));
+        return readBytes(dir.file("snapshot.ini"));
     }
-
     // Reads a parameter file of the given text (no colour-map reload).
     bool readText(const std::string& text) {
         writeBytes(dir.file("in.ini"), text);
         return readParams(dir.file("in.ini"));
     }
-
     ScratchDir dir;
     bool saved = false;  // a test skipped before SetUp has nothing to restore
 };
