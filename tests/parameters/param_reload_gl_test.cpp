@@ -11,10 +11,11 @@ namespace {
 
 // The RGBA bytes of the renderer's current colour-map texture.
 std::vector<unsigned char> colourMapPixels() {
-    GLint width = 0;
+    GLint width = 0, height = 0;
     glBindTexture(GL_TEXTURE_2D, renderer.gradientTextureId);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    std::vector<unsigned char> pixels(width * 4);  // every map is one row
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<unsigned char> pixels(width * height * 4);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     return pixels;
