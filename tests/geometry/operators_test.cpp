@@ -64,6 +64,7 @@ TEST(Normals, CubeOutwardDegenerateFaceAndUnusedVertex) {
     }
     geometry::per_vertex_normals(m.V, m.F, FN, N);
     EXPECT_FALSE(std::isfinite(N(8, 0)));
+    EXPECT_LT((N.topRows(8).rowwise().norm().array() - 1).abs().maxCoeff(), 1e-12);
     for (int v = 0; v < 8; ++v) EXPECT_GT(N.row(v).dot((m.V.row(v) - centre).normalized()), 0.9);
     // Corner 7 lies on the diagonal of all three of its faces' squares, so the
     // area-weighted normal is the cube's diagonal.
