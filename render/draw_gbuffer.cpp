@@ -8,6 +8,9 @@
 namespace {
 
 void drawMesh(const Renderer& r) {
+    // Without a mesh there is no vertex array, and a core context refuses a
+    // draw without one, even of 0 indices: an error line in every frame.
+    if (r.F.rows() == 0) return;
     glBindVertexArray(r.meshVao);
     glDrawElements(GL_TRIANGLES, 3 * static_cast<GLsizei>(r.F.rows()), GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);
