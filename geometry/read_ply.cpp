@@ -287,6 +287,9 @@ bool parsePly(std::string_view data, MeshBuffers& mesh, std::string& error) {
     PlyValueReader reader(body, header.encoding);
     std::vector<int> corners;
     for (const PlyElement& element : header.elements) {
+        // Entries without properties hold no bytes; counting through a huge
+        // count of them would only stall on a tiny file.
+        if (element.properties.empty()) continue;
         const bool isVertex = &element == vertexElement, isFace = &element == faceElement;
         for (long long i = 0; i < element.count; ++i) {
             auto at = [&] {
