@@ -119,7 +119,6 @@ bool parseMedit(std::string_view data, MeshBuffers& mesh, std::string& error) {
         return false;
     }
     std::vector<long long> triangles, tets;
-    bool hasTriangles = false;
     for (std::string_view key = scan.token(); !key.empty() && !equalsKeyword(key, "End");
          key = scan.token()) {
         long long count = 0;
@@ -142,7 +141,6 @@ bool parseMedit(std::string_view data, MeshBuffers& mesh, std::string& error) {
                 }
             }
         } else if (equalsKeyword(key, "Triangles")) {
-            hasTriangles = true;
             if (!readCount(scan, key, 4, count, error) ||
                 !readElements(scan, key, 3, count, triangles, error))
                 return false;
@@ -157,7 +155,8 @@ bool parseMedit(std::string_view data, MeshBuffers& mesh, std::string& error) {
     if (!toZeroBased(triangles, vertexCount, "Triangles", error) ||
         !toZeroBased(tets, vertexCount, "Tetrahedra", error))
         return false;
-    if (hasTriangles) {
+    // An empty "Triangles" section leaves the tetrahedra to give the surface.
+    if (!triangles.empty()) {
         for (long long index : triangles) mesh.triangles.push_back(static_cast<int>(index));
     } else {
         addBoundaryFaces(tets, mesh);
