@@ -30,12 +30,7 @@ void mouse(Camera& c, double x, double y, bool left, bool middle, bool right, bo
 }  // namespace
 
 TEST(Camera, MatricesMatchHandComputedValues) {
-    Camera tight = camera;  // the start distance obeys the bounds
-    tight.minDistance = 7.0f;
-    setupCamera(tight, 100, 100);
-    EXPECT_EQ(tight.home.distance, 7.0f);
     Camera c = startupCamera();
-    EXPECT_FLOAT_EQ(c.aspect, 1024.0f / 768.0f);
     EXPECT_EQ(c.inverseViewMatrix()[3], glm::vec4(0, 0, 6, 1));  // the eye
     c.yaw = (float)M_PI / 2.0f;
     c.distance = 5.0f;
@@ -61,12 +56,6 @@ TEST(Camera, MatricesMatchHandComputedValues) {
     expectMatrixNear(
         orthographicMatrix(c, meshCenter, 1.5f),
         glm::mat4(0.125f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, -1 / 3.0f, 0, 0, 0, -10 / 3.0f, 1));
-    // Zoomed far out and turned, the mesh centre stays inside the depth range.
-    c.distance = 400.0f;
-    c.yaw = 1.0f;
-    glm::vec4 clip = orthographicMatrix(c, meshCenter, 1.5f) * viewMatrix(c) *
-                     glm::vec4(0.0f, 0.0f, -2.0f, 1.0f);
-    EXPECT_LT(std::abs(clip.z), 1.0f);
 }
 
 TEST(Camera, ResetForMeshFramesByRadiusWithinBounds) {
@@ -74,14 +63,10 @@ TEST(Camera, ResetForMeshFramesByRadiusWithinBounds) {
     for (auto [radius, distance] :
          {std::pair{10.0f, 12.990381f}, {1000.0f, 500.0f}, {0.01f, 0.1f}}) {
         Camera c = startupCamera();
-        c.yaw = 2.0f;
-        c.pitch = -0.5f;
-        c.minDistance = 3.0f;
+        c.yaw = 2.0f, c.pitch = -0.5f, c.minDistance = 3.0f;
         resetCameraForMesh(c, radius, meshCenter, false);
         EXPECT_NEAR(c.distance, distance, 1e-5f) << radius;
-        EXPECT_EQ(c.yaw, 0.0f);
-        EXPECT_EQ(c.pitch, 0.0f);
-        EXPECT_EQ(c.minDistance, 0.1f);
+        EXPECT_EQ(glm::vec3(c.yaw, c.pitch, c.minDistance), glm::vec3(0, 0, 0.1f));  // home
         EXPECT_EQ(c.center, glm::vec3(1, 2, 3));
     }
     Camera c = startupCamera();  // a loader that centred the model: home centre
@@ -123,19 +108,15 @@ TEST(MouseControl, LeftOrbitsWithPitchLimitRightOrMiddlePans) {
 }
 
 TEST(MouseControl, ScrollZoomsByRadiusWithShiftWithinBounds) {
-    struct Step {
-        float scroll;
-        bool shift;
-        float radius, distance;
-    } steps[] = {{1, false, 10, 5.0f},
-                 {1, true, 10, 0.1f},
-                 {-1000, false, 10, 500.0f},
-                 {3, false, 0, 500.0f}};  // before a mesh: consumed without effect
     Camera c = startupCamera();
-    for (const Step& s : steps) {
-        scroll = s.scroll;
-        mouse(c, 0, 767, false, false, false, s.shift, s.radius);
-        EXPECT_FLOAT_EQ(c.distance, s.distance) << s.scroll;
+    // Scroll, shift, mesh radius (0: no mesh, consumed without effect), distance.
+    for (auto [amount, shift, radius, distance] : {std::tuple{1.0f, false, 10.0f, 5.0f},
+                                                   {1.0f, true, 10.0f, 0.1f},
+                                                   {-1000.0f, false, 10.0f, 500.0f},
+                                                   {3.0f, false, 0.0f, 500.0f}}) {
+        scroll = amount;
+        mouse(c, 0, 767, false, false, false, shift, radius);
+        EXPECT_FLOAT_EQ(c.distance, distance) << amount;
         EXPECT_EQ(scroll, 0.0f);
     }
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <glm/gtc/type_ptr.hpp>
 
 #include "app/camera.h"
@@ -60,13 +59,11 @@ int meshPixels() {
     glReadBuffer(GL_BACK);
     std::vector<unsigned char> p(4 * fbWidth * fbHeight);
     glReadPixels(0, 0, fbWidth, fbHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+    glm::vec3 background = glm::make_vec3(renderer.colorBackground) * 255.0f;
     int count = 0;
     for (size_t i = 0; i < p.size(); i += 4)
-        for (int c = 0; c < 3; ++c)
-            if (std::abs(p[i + c] - renderer.colorBackground[c] * 255) > 2.5f) {
-                ++count;
-                break;
-            }
+        count += glm::any(glm::greaterThan(
+            glm::abs(glm::vec3(p[i], p[i + 1], p[i + 2]) - background), glm::vec3(2.5f)));
     return count;
 }
 
@@ -102,7 +99,7 @@ TEST_F(LoadMesh, ExampleTreeIsAnalysedUploadedFramedAndReloadedAlike) {
     float distance = renderer.meshRadius / std::tan(camera.fovY * 0.5f) * 0.75f;
     EXPECT_EQ(camera.distance, std::clamp(distance, 0.1f, 500.0f));
 
-    Camera first = camera;
+    Camera first = camera;  // a second load after an orbit and a pan repeats the first
     double maxU = renderer.maxU;
     camera.yaw = 1.3f;
     camera.pan(4.0f, -2.0f);
@@ -121,9 +118,7 @@ TEST_F(LoadMesh, BadFilesLeaveAnEmptyViewAndAGoodLoadRestoresIt) {
     EXPECT_GT(full, fbWidth * fbHeight / 50) << "the framed mesh covers a good part of the view";
     Camera before = camera;
 
-    std::string dir = testing::TempDir() + "morvik-";
-    std::ofstream(dir + "points.off") << "OFF\n3 0 0\n0 0 0\n1 0 0\n0 1 0\n";
-    std::ofstream(dir + "empty.off") << "OFF\n0 0 0\n";
+    std::string dir = MORVIK_SOURCE_DIR "/tests/app/data/";
     for (auto [path, message] :
          {std::pair{dir + "missing.off", std::string("ERROR: Failed to load mesh\n")},
           {dir + "points.off", "ERROR: " + dir + "points.off holds no face: nothing to show\n"},
@@ -138,8 +133,6 @@ TEST_F(LoadMesh, BadFilesLeaveAnEmptyViewAndAGoodLoadRestoresIt) {
                   glm::vec4(before.center, before.distance));
         EXPECT_EQ(meshPixels(), 0) << path;
     }
-    std::remove((dir + "points.off").c_str());
-    std::remove((dir + "empty.off").c_str());
     load(example("bifurcation.off"));
     EXPECT_TRUE(renderer.hasU);
     EXPECT_EQ(meshPixels(), full);
@@ -155,7 +148,7 @@ TEST_F(LoadMesh, MeshWithoutEndpointsSkipsTheUFieldButIsFramed) {
     std::vector<float> gpu = parameterBuffer();
     ASSERT_EQ(gpu.size(), 2u * renderer.V.rows());
     EXPECT_EQ(std::count(gpu.begin(), gpu.end(), 0.0f), (long)gpu.size());
-    EXPECT_NEAR(camera.distance, renderer.meshRadius / std::tan(camera.fovY * 0.5f) * 0.75f, 1e-5f);
+    EXPECT_EQ(camera.center, glm::make_vec3(renderer.meshCenter));  // framed all the same
 }
 
 TEST_F(LoadMesh, ResizeIsAppliedAtTheNextFrame) {

@@ -5,7 +5,6 @@
 #include <imgui_impl_opengl3.h>
 #include <imgui_internal.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -130,12 +129,6 @@ TEST_F(Panel, HeadersAppearWithTheirCheckboxInTheSameFrame) {
     EXPECT_EQ(clickFrame, ImGui::FindWindowByName("Morvik")->DC.CursorMaxPos.y);
     EXPECT_TRUE(find(itemId("on contour##ScalarFieldOnContour")));
     EXPECT_TRUE(find(itemId("Scalar field##ScalarFieldParams")));
-
-    renderer.isolines.enabled[0] = renderer.isolines.enabled[1] = false;
-    EXPECT_FALSE(find(itemId("Isolines##IsolinesParams")));
-    click(itemId("V isolines##EnableIsoV"));
-    EXPECT_TRUE(renderer.isolines.enabled[1]);
-    EXPECT_TRUE(find(itemId("Isolines##IsolinesParams")));
 }
 
 TEST_F(Panel, ColourMapReloadsOnlyWhenTheComboReportsAPick) {
@@ -158,8 +151,11 @@ TEST_F(Panel, ColourMapReloadsOnlyWhenTheComboReportsAPick) {
 
 TEST_F(Panel, IsolineLinkCopiesUToVBeforeTheSliders) {
     renderer.scalar_field.enabled = false;  // room for the isoline header
-    renderer.isolines.enabled[1] = true;
-    click(itemId("Isolines##IsolinesParams"));  // open the header
+    renderer.isolines.enabled[0] = renderer.isolines.enabled[1] = false;
+    EXPECT_FALSE(find(itemId("Isolines##IsolinesParams")));
+    click(itemId("V isolines##EnableIsoV"));  // the header appears, opened here
+    EXPECT_TRUE(renderer.isolines.enabled[1]);
+    click(itemId("Isolines##IsolinesParams"));
     link_iso_line_params = true;
     renderer.isolines.freq[0] = 40.0f;
     renderer.isolines.width[0] = 2.0f;
@@ -178,61 +174,40 @@ TEST_F(Panel, IsolineLinkCopiesUToVBeforeTheSliders) {
 }
 
 TEST_F(Panel, DialogButtonsStartWhereTheyShouldAndUseTheChosenFile) {
-    std::string dir = testing::TempDir() + "morvik-panel/", saved = dir + "my settings; 'v2'.ini";
-    fs::create_directories(dir);
-    // A fake zenity: logs its arguments after a "--" line, prints the answer.
-    std::ofstream(dir + "zenity") << "#!/bin/sh\ncd " << dir << "\necho -- >> log\n"
-                                  << "printf '%s\\n' \"$@\" >> log\ncat answer\n";
-    chmod((dir + "zenity").c_str(), 0755);
-    std::string path = getenv("PATH");
-    setenv("PATH", (dir + ":" + path).c_str(), 1);
-    auto answer = [&](const std::string& chosen) {
-        std::ofstream(dir + "answer") << chosen << "\n";
-    };
+    std::string log = testing::TempDir() + "morvik-zenity.log", path = getenv("PATH");
+    std::string saved = testing::TempDir() + "my settings; 'v2'.ini";
     std::string assets = fs::path(MORVIK_SOURCE_DIR).lexically_normal().string() + "/assets/";
-    std::string mesh = assets + "example_meshes/bifurcation.off";
-
-    answer(mesh);
-    testing::internal::CaptureStdout();
-    click(itemId("Load mesh..."));
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("Loading mesh: " + mesh + "\n", 0), 0u);
-    EXPECT_GT(renderer.F.rows(), 0);
-    answer("");  // cancelled: zenity prints nothing
-    click(itemId("Load mesh..."));
-    EXPECT_EQ(lastMeshPath, mesh);
+    std::string mesh = assets + "example_meshes/bifurcation.off",
+                all = " --file-filter=All files | *";
+    fs::remove(log);
+    setenv("ZENITY_LOG", log.c_str(), 1);
+    setenv("PATH", (MORVIK_SOURCE_DIR "/tests/app/data:" + path).c_str(), 1);  // the fake zenity
     renderer.hatching.enabled = false;
-    answer(assets + "params/hatching.ini");
-    click(itemId("Load params..."));
-    EXPECT_TRUE(renderer.hatching.enabled);
-    EXPECT_EQ(paramsDir, assets + "params/");  // a load leaves the start path
-    answer(saved);
-    click(itemId("Save params..."));
-    EXPECT_TRUE(fs::exists(saved));
-    answer("");
-    click(itemId("Load params..."));
+    // The button, the file chosen (empty: cancelled), the dialog's arguments.
+    for (auto [button, chosen, arguments] :
+         {std::tuple<const char*, std::string, std::string>{
+              "Load mesh...", mesh,
+              "--file-selection --title=Load mesh --filename=" + assets +
+                  "example_meshes/ --file-filter=Model files (.obj .off) | *.obj *.off" + all},
+          {"Load mesh...", "", "--title=Load mesh --filename=" + mesh + " "},
+          {"Load params...", assets + "params/hatching.ini",
+           "--file-selection --title=Load parameters --filename=" + assets +
+               "params/ --file-filter=Parameter files (.ini) | *.ini" + all},
+          {"Save params...", saved,
+           "--title=Save parameters as --save --confirm-overwrite --filename=" + assets +
+               "params/ "},
+          {"Load params...", "", "--title=Load parameters --filename=" + saved + " "}}) {
+        setenv("ZENITY_ANSWER", chosen.c_str(), 1);
+        click(itemId(button));
+        std::string call, line;  // the last line of the log
+        for (std::ifstream in(log); std::getline(in, line);) call = line;
+        EXPECT_NE(call.find(arguments), std::string::npos) << call;
+    }
     setenv("PATH", path.c_str(), 1);
-
-    std::ifstream in(dir + "log");
-    std::vector<std::vector<std::string>> calls;
-    for (std::string line; std::getline(in, line);)
-        if (line == "--")
-            calls.emplace_back();
-        else
-            calls.back().push_back(line);
-    ASSERT_EQ(calls.size(), 5u);
-    std::string all = "--file-filter=All files | *";
-    EXPECT_EQ(calls[0], std::vector<std::string>(
-                            {"--file-selection", "--title=Load mesh",
-                             "--filename=" + assets + "example_meshes/",
-                             "--file-filter=Model files (.obj .off) | *.obj *.off", all}));
-    EXPECT_EQ(calls[1][2], "--filename=" + mesh);
-    EXPECT_EQ(calls[2],
-              std::vector<std::string>({"--file-selection", "--title=Load parameters",
-                                        "--filename=" + assets + "params/",
-                                        "--file-filter=Parameter files (.ini) | *.ini", all}));
-    EXPECT_EQ(std::vector<std::string>(calls[3].begin() + 1, calls[3].begin() + 3),
-              std::vector<std::string>({"--title=Save parameters as", "--save"}));
-    EXPECT_EQ(calls[3][4], "--filename=" + assets + "params/");
-    EXPECT_EQ(calls[4][2], "--filename=" + saved);
-    fs::remove_all(dir);
+    EXPECT_GT(renderer.F.rows(), 0);
+    EXPECT_EQ(lastMeshPath, mesh);  // kept when cancelled
+    EXPECT_TRUE(renderer.hatching.enabled);
+    EXPECT_TRUE(fs::remove(saved));
+    EXPECT_EQ(paramsDir, saved);  // a save moves the start path, a load does not
+    fs::remove(log);
 }
