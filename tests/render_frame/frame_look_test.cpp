@@ -131,6 +131,16 @@ TEST_F(FrameLook, ContourBandHasTheSameWidthAllAround) {
         EXPECT_NEAR(run.start, 50.0, 1.5) << "direction " << k;
         EXPECT_NEAR(run.length, 10.0, 1.5) << "direction " << k;
     }
+    // Seen in perspective from 10 units, the sphere's outline grows by half
+    // a percent and the band keeps its width.
+    ortho = false;
+    projection = glm::perspective(2.0f * std::atan(0.2f), 1.0f, 1.0f, 20.0f);
+    drawFrame();
+    for (int k = 0; k < 16; ++k) {
+        ContourRun run = contourRun(*this, 2.0 * M_PI * k / 16 + 0.1);
+        EXPECT_NEAR(run.start, 50.25, 1.5) << "perspective, direction " << k;
+        EXPECT_NEAR(run.length, 10.0, 1.5) << "perspective, direction " << k;
+    }
 }
 
 TEST_F(FrameLook, WithoutContourGeometryASilhouetteLineRemains) {
