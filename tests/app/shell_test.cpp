@@ -1,7 +1,6 @@
 // Key, scroll and resize callbacks, the assets probe and the start-up fatal
 // paths of the real binary.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -15,15 +14,6 @@
 #include "render/shader_program.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string makeTempDir() {
-    std::string pattern = (fs::temp_directory_path() / "morvik-shell-XXXXXX").string();
-    return mkdtemp(pattern.data());
-}
-
-}  // namespace
 
 TEST(Callbacks, KeysToggleOnPressAndOnlyFunctionKeysPassAGuiThatHoldsTheKeyboard) {
     REQUIRE_GL();
@@ -68,7 +58,7 @@ TEST(Callbacks, ScrollAccumulatesUnlessTheGuiHoldsTheMouseAndOnlyPositiveSizesRe
 }
 
 TEST(AssetsProbe, FindsParentsAndAcceptsAPlainFile) {
-    std::string root = makeTempDir();
+    std::string root = testing::TempDir() + "morvik-probe";
     fs::create_directories(root + "/a/b/c");
     std::ofstream(root + "/a/assets") << "not a folder";
     ChildResult r = runInChild([&] {
@@ -93,8 +83,9 @@ TEST(StartupFatal, TheRealBinaryEndsWithTheExactMessageAndStatus255) {
           {true, "MESA_GL_VERSION_OVERRIDE=3.3",
            "Failed to create the window: an OpenGL 4.3 core context is needed"}}) {
         if (env.rfind("MESA", 0) == 0 && !mesa) continue;
-        std::string dir = makeTempDir();
-        if (assets) fs::create_directory(dir + "/assets");
+        std::string dir = testing::TempDir() + "morvik-start";
+        fs::remove_all(dir);
+        fs::create_directories(assets ? dir + "/assets" : dir);
         ChildResult r = runProgram("/usr/bin/env", {env, MORVIK_BINARY_DIR "/app/morvik"}, dir, 30);
         EXPECT_TRUE(r.exited);
         EXPECT_EQ(r.exitStatus, 255);
