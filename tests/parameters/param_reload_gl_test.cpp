@@ -9,15 +9,11 @@
 
 namespace {
 
-// The RGBA bytes of the renderer's current colour-map texture.
+// The first row of the renderer's current colour map (every map is 256 wide).
 std::vector<unsigned char> colourMapPixels() {
-    GLint width = 0, height = 0;
-    glBindTexture(GL_TEXTURE_2D, renderer.gradientTextureId);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<unsigned char> pixels(width * height * 4);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
+    std::vector<unsigned char> pixels(256 * 4);
+    glGetTextureSubImage(renderer.gradientTextureId, 0, 0, 0, 0, 256, 1, 1, GL_RGBA,
+                         GL_UNSIGNED_BYTE, int(pixels.size()), pixels.data());
     return pixels;
 }
 
