@@ -64,10 +64,11 @@ TEST_F(RenderFatal, EachFailureEndsTheProgramWithItsExactMessage) {
         cases.push_back({{ok, "program", "p", "basic.vert", file}, message});
     }
     for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(testing::PrintToString(args));
         ChildResult c = runFatalScenario(args);
         const bool whole = message.back() == '\n';
-        EXPECT_EQ(whole ? c.out : c.out.substr(0, message.size()), message) << args.back();
-        EXPECT_TRUE(whole || c.out.size() > message.size() + 1) << "no log: " << args.back();
-        EXPECT_EQ(c.exitStatus, message == "survived\n" ? 0 : 255) << args.back();
+        EXPECT_EQ(whole ? c.out : c.out.substr(0, message.size()), message);
+        EXPECT_TRUE(whole || c.out.size() > message.size() + 1) << "no log follows";
+        EXPECT_EQ(c.exitStatus, message == "survived\n" ? 0 : 255);
     }
 }
