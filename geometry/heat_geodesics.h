@@ -40,7 +40,7 @@ struct HeatGeodesicsData {
 // V  #V by 3, F  #F by 3 (indices in [0, #V)).
 // t: the heat time step, typically the squared mean edge length.
 // Returns false when t is not a positive finite number or a factorisation
-// fails (non-finite positions, for instance).
+// fails. Triangles with a non-finite corner count as degenerate.
 bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, double t,
                                HeatGeodesicsData& data);
 
