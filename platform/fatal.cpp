@@ -12,7 +12,8 @@ void fatalError(const std::string& message) {
 }
 
 void assertionFailed(const std::string& message) {
-    std::cout << "FATAL ERROR: " << "Assertion failed: " << message << std::endl;
+    std::cout << "FATAL ERROR: "
+              << "Assertion failed: " << message << std::endl;
     consolePause();
     std::exit(-1);
 }

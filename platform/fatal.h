@@ -11,7 +11,7 @@
 [[noreturn]] void assertionFailed(const std::string& message);
 
 // Checks a condition that the caller guarantees; a false one is fatal.
-#define MORVIK_ASSERT(cond)                                     \
-    do {                                                        \
-        if (!(cond)) assertionFailed(#cond);                    \
+#define MORVIK_ASSERT(cond)                  \
+    do {                                     \
+        if (!(cond)) assertionFailed(#cond); \
     } while (0)
