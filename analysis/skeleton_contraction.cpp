@@ -1,11 +1,10 @@
 #include "analysis/skeleton_contraction.h"
 
 #include <Eigen/Sparse>
-#include <Eigen/SparseCholesky>
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/contraction_solver.h"
 #include "analysis/solver_status.h"
 #include "geometry/cat.h"
 #include "geometry/cotmatrix.h"
@@ -21,13 +20,6 @@ SparseMatrix doubledLaplacian(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F
     geometry::cotmatrix(S, F, L);
     L *= 2.0;
     return L;
-}
-
-bool samePattern(const SparseMatrix& A, const SparseMatrix& B) {
-    if (A.rows() != B.rows() || A.cols() != B.cols() || A.nonZeros() != B.nonZeros()) return false;
-    return std::equal(A.outerIndexPtr(), A.outerIndexPtr() + A.outerSize() + 1,
-                      B.outerIndexPtr()) &&
-           std::equal(A.innerIndexPtr(), A.innerIndexPtr() + A.nonZeros(), B.innerIndexPtr());
 }
 
 SparseMatrix diagonalMatrix(const Eigen::VectorXd& d) {
@@ -53,11 +45,10 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
     const double vol0 = meshVolume(S, F);
     const SparseMatrix Z(n, 3);
 
-    // The fill-reducing ordering depends on N's pattern only, which stays
-    // the same while no face loses all its area; it is then computed once.
-    // Every iteration still factorises its own N from scratch.
-    Eigen::SimplicialLDLT<SparseMatrix> solver;
-    SparseMatrix analysedPattern;
+    // One solver for the run: N's pattern stays the same while no face loses
+    // all its area, so its fill-reducing ordering is computed once. Every
+    // iteration still factorises its own N from scratch.
+    ContractionSolver solver;
 
     for (int it = 0; it < maxIterations; ++it) {
         const Eigen::MatrixXd Sprev = S;
@@ -72,16 +63,9 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
         const SparseMatrix N = Kt * K;
         const Eigen::MatrixXd R = Eigen::MatrixXd(Kt * B);
 
-        if (it == 0 || !samePattern(N, analysedPattern)) {
-            solver.analyzePattern(N);
-            analysedPattern = N;
-        }
-        solver.factorize(N);
-        // A failed factorisation leaves nothing to solve with; its status is
-        // the one a solve would report.
-        if (solver.info() == Eigen::Success) S = solver.solve(R);
-        if (solver.info() != Eigen::Success) {
-            printSolverStatus(solver.info());
+        const Eigen::ComputationInfo info = solver.solve(N, R, S);
+        if (info != Eigen::Success) {
+            printSolverStatus(info);
             S = Sprev;
             break;
         }

@@ -5,3 +5,15 @@
 // range of int, where a plain conversion would be undefined.
 
 int smoothingSteps(double quotient);
+
+// The most smoothing steps ever run. Sound trees ask for a few hundred (the
+// example tree 281, the generated 100,000-vertex tree 141); 5000 stands for
+// a root radius of about 80 mean edge lengths, far finer than any tree mesh.
+// A nearly flat root (a flat-cut vessel end) asks for millions or billions,
+// one sparse product each: hours. The cap keeps that to seconds, long after
+// the field has stopped changing much.
+constexpr int kMaxSmoothingSteps = 5000;
+
+// The steps actually run for a step count n: n, but at most
+// kMaxSmoothingSteps (a negative n still runs none).
+int cappedSmoothingSteps(int n);

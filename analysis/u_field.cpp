@@ -68,7 +68,9 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     h = geometry::avg_edge_length(V, F);
     const int n = smoothingSteps(((2.0 / (std::abs(PV1(root)) + std::abs(PV2(root)))) * 30.0) / h);
     std::printf("# smoothing iter: %d\n", n);
-    smoothVectorField(W, n, 0.5, L);
+    const int steps = cappedSmoothingSteps(n);
+    if (steps < n) std::printf("Smoothing capped at %d steps\n", steps);
+    smoothVectorField(W, steps, 0.5, L);
 
     computeTCurv(F, N, W, tcurv);
 

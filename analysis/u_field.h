@@ -5,8 +5,9 @@
 //   root  a valid vertex index (asserted); the caller skips the field when
 //         the mesh has no root
 //   U     resized to #V
-// Prints "# smoothing iter: %d"; a failed heat-method precomputation or a
-// failed Poisson solve is fatal.
+// Prints "# smoothing iter: %d", and "Smoothing capped at %d steps" when
+// that count is above the most steps ever run (smoothing_steps.h); a failed
+// heat-method precomputation or a failed Poisson solve is fatal.
 
 #include <Eigen/Core>
 

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libglfw3-dev libglew-dev libglm-dev libeigen3-dev libimgui-dev libstb-dev
+  libsuitesparse-dev libopenblas0-serial
   libgtest-dev
   xvfb xauth xdotool imagemagick zenity
   mesa-utils libgl1-mesa-dri

@@ -5,6 +5,8 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <regex>
+#include <string>
 #include <vector>
 
 #include "analysis/smoothing_steps.h"
@@ -22,6 +24,35 @@ TEST(SmoothingSteps, TruncatesAndMapsEverythingElseToIntMin) {
     const double inf = std::numeric_limits<double>::infinity();
     for (double q : {inf, -inf, std::numeric_limits<double>::quiet_NaN(), 2147483648.0, 1e300})
         EXPECT_EQ(smoothingSteps(q), INT_MIN) << q;
+}
+
+TEST(SmoothingSteps, RunAtMostTheCap) {
+    for (int n : {INT_MIN, -1, 0, 281, kMaxSmoothingSteps})
+        EXPECT_EQ(cappedSmoothingSteps(n), n) << n;
+    for (int n : {kMaxSmoothingSteps + 1, 12000000, INT_MAX})
+        EXPECT_EQ(cappedSmoothingSteps(n), kMaxSmoothingSteps) << n;
+}
+
+// A root on a nearly flat patch (a sheet bent by a hair) asks for millions of
+// steps, seconds to hours of smoothing: the count is printed as computed and
+// the run stops at the cap.
+TEST(ComputeUField, NearlyFlatRootIsCapped) {
+    auto sheet = test_meshes::grid(16, 16, 4.0, 4.0);
+    for (int i = 0; i < sheet.V.rows(); ++i) sheet.V(i, 2) = 1e-6 * std::pow(sheet.V(i, 0), 2);
+    const int root = 8 * 17 + 8;  // the middle vertex
+    Eigen::VectorXd U;
+    ChildResult r = runInChild([&] { computeUField(sheet.V, sheet.F, root, U); });
+    EXPECT_EQ(r.exitStatus, 0);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(
+        r.out, m, std::regex("# smoothing iter: ([0-9]+)\nSmoothing capped at 5000 steps\n")))
+        << r.out;
+    EXPECT_GT(std::stoll(m[1]), 1000000);
+    computeUField(sheet.V, sheet.F, root, U);
+    ASSERT_EQ(U.size(), sheet.V.rows());
+    ASSERT_TRUE(U.allFinite());
+    EXPECT_EQ(U.minCoeff(), 0.0);
+    EXPECT_GT(U.maxCoeff(), 0.0);
 }
 
 TEST(ComputeUField, InvalidRootIsAnAssertion) {

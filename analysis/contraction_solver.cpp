@@ -1,0 +1,91 @@
+#include "analysis/contraction_solver.h"
+
+#include <dlfcn.h>
+
+#include <Eigen/SparseCholesky>
+#include <algorithm>
+
+namespace {
+
+using SparseMatrix = Eigen::SparseMatrix<double>;
+
+bool samePattern(const SparseMatrix& A, const SparseMatrix& B) {
+    if (A.rows() != B.rows() || A.cols() != B.cols() || A.nonZeros() != B.nonZeros()) return false;
+    return std::equal(A.outerIndexPtr(), A.outerIndexPtr() + A.outerSize() + 1,
+                      B.outerIndexPtr()) &&
+           std::equal(A.innerIndexPtr(), A.innerIndexPtr() + A.nonZeros(), B.innerIndexPtr());
+}
+
+bool allFinite(const SparseMatrix& A) {
+    return Eigen::Map<const Eigen::VectorXd>(A.valuePtr(), A.nonZeros()).allFinite();
+}
+
+template <typename Function>
+Function lookUp(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_DEFAULT, name));
+}
+
+}  // namespace
+
+// CHOLMOD's supernodal steps open OpenMP teams, and a threaded OpenBLAS
+// splits its dense blocks over threads; both spin while they wait. Most
+// blocks here are small: on a busy machine those threads made a quarter-second
+// factorisation take up to a minute, while one thread is steady and still
+// beats the simplicial LDLT several times over. Both libraries are held to
+// one thread while a solver lives and given back their settings after. The
+// switches are looked up at run time, since the BLAS in use may have none.
+ContractionSolver::SerialKernels::SerialKernels() {
+    using GetInt = int (*)();
+    using SetInt = void (*)(int);
+    if (auto get = lookUp<GetInt>("omp_get_max_active_levels")) ompLevels = get();
+    if (auto set = lookUp<SetInt>("omp_set_max_active_levels")) set(0);
+    if (auto get = lookUp<GetInt>("openblas_get_num_threads")) blasThreads = get();
+    if (auto set = lookUp<SetInt>("openblas_set_num_threads")) set(1);
+}
+
+ContractionSolver::SerialKernels::~SerialKernels() {
+    using SetInt = void (*)(int);
+    if (auto set = lookUp<SetInt>("omp_set_max_active_levels"); set && ompLevels >= 0)
+        set(ompLevels);
+    if (auto set = lookUp<SetInt>("openblas_set_num_threads"); set && blasThreads > 0)
+        set(blasThreads);
+}
+
+ContractionSolver::ContractionSolver() {
+    // CHOLMOD would print its own warnings (such as "not positive definite")
+    // on standard output; its status is read instead.
+    cholmod_.cholmod().print = 0;
+}
+
+bool ContractionSolver::factorizeCholmod(const SparseMatrix& N) {
+    if (N.rows() == 0 || !allFinite(N)) return false;
+    if (!analysed_ || !samePattern(N, analysedPattern_)) {
+        cholmod_.analyzePattern(N);
+        analysed_ = cholmod_.cholmod().status >= CHOLMOD_OK;
+        if (!analysed_) return false;
+        analysedPattern_ = N;
+    }
+    cholmod_.factorize(N);
+    return cholmod_.info() == Eigen::Success && cholmod_.cholmod().status >= CHOLMOD_OK;
+}
+
+Eigen::ComputationInfo ContractionSolver::solve(const SparseMatrix& N, const Eigen::MatrixXd& R,
+                                                Eigen::MatrixXd& X) {
+    usedCholmod_ = factorizeCholmod(N);
+    if (usedCholmod_) {
+        Eigen::MatrixXd solution = cholmod_.solve(R);
+        if (cholmod_.info() == Eigen::Success && solution.allFinite()) {
+            X = std::move(solution);
+            return Eigen::Success;
+        }
+        usedCholmod_ = false;
+    }
+    // Everything CHOLMOD declines goes the way it always went: one fresh
+    // LDLT, its status tested after the solve.
+    Eigen::SimplicialLDLT<SparseMatrix> ldlt(N);
+    if (ldlt.info() == Eigen::Success) {
+        Eigen::MatrixXd solution = ldlt.solve(R);
+        if (ldlt.info() == Eigen::Success) X = std::move(solution);
+    }
+    return ldlt.info();
+}

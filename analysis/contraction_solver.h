@@ -1,0 +1,45 @@
+#pragma once
+// The factorise-and-solve step of skeleton contraction. N is symmetric
+// positive definite whenever the iteration is sound, so a supernodal
+// Cholesky factorisation (CHOLMOD, dense kernels from BLAS) does the work,
+// several times faster than the simplicial LDLT on large trees. Whenever it
+// cannot (a value of N not finite, N not positive definite, any CHOLMOD
+// failure) the same N goes through SimplicialLDLT, whose status and result
+// stand: a failed iteration then reads and ends exactly as with LDLT alone.
+// The symbolic analysis is kept while N's pattern stays the same.
+//   N  n by n normal matrix (only its lower triangle is read)
+//   R  n by 3 right-hand side
+//   X  n by 3 solution, written on Success only
+
+#include <Eigen/CholmodSupport>
+#include <Eigen/Core>
+#include <Eigen/Sparse>
+
+class ContractionSolver {
+  public:
+    ContractionSolver();
+
+    Eigen::ComputationInfo solve(const Eigen::SparseMatrix<double>& N, const Eigen::MatrixXd& R,
+                                 Eigen::MatrixXd& X);
+
+    // Which factorisation produced the last result (for tests).
+    bool lastUsedCholmod() const { return usedCholmod_; }
+
+  private:
+    struct SerialKernels {
+        SerialKernels();
+        ~SerialKernels();
+        SerialKernels(const SerialKernels&) = delete;
+        SerialKernels& operator=(const SerialKernels&) = delete;
+        int ompLevels = -1;
+        int blasThreads = 0;
+    };
+
+    bool factorizeCholmod(const Eigen::SparseMatrix<double>& N);
+
+    SerialKernels serial_;
+    Eigen::CholmodSupernodalLLT<Eigen::SparseMatrix<double>, Eigen::Lower> cholmod_;
+    Eigen::SparseMatrix<double> analysedPattern_;
+    bool analysed_ = false;
+    bool usedCholmod_ = false;
+};
