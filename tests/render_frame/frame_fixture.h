@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <Eigen/Core>
 #include <glm/glm.hpp>
 #include <string>
 
@@ -16,20 +17,17 @@
 class FrameTest : public ::testing::Test {
   public:
     void SetUp() override;
-    void TearDown() override;
 
-    // Resizes the renderer's targets and the caller's framebuffer.
+    // Resizes the renderer's targets.
     void setSize(int width, int height);
-    // Loads a mesh file into the renderer (stdout swallowed); fails the test
-    // when the load fails.
+    // Loads a mesh file quietly; fails the test when the load fails.
     void load(const std::string& path);
-    // Gives the loaded mesh a U field (one value per vertex) and uploads it.
-    void setU(const Eigen::VectorXd& u);
+    // Gives the loaded mesh U = x + 1.5 and uploads it.
+    void setUAlongX();
     // One frame into the caller's framebuffer, which stays bound for reading.
     void drawFrame();
     // The pixel at a world point of the z = 0 plane (orthographic camera).
     Rgba pixelAt(double x, double y);
-    Rgba pixel(int px, int py);
 
     glm::mat4 view;
     glm::mat4 projection;
@@ -37,11 +35,27 @@ class FrameTest : public ::testing::Test {
     int width = 200;
     int height = 200;
     GLuint callerFbo = 0;
-    GLuint callerColor = 0;
-    GLuint callerDepth = 0;
 };
 
-// Reads a whole RGBA float texture.
-std::vector<float> readTexture(GLuint texture, int width, int height);
+inline bool isContourColored(const Rgba& p) {
+    return p.r < 0.05f && p.g < 0.05f && p.b < 0.05f;
+}
 
-bool isContourColored(const Rgba& p);
+// Closed meshes written as OFF files to a temporary folder, and the suite's
+// small data files.
+struct TestMesh {
+    Eigen::MatrixXd V;
+    Eigen::MatrixXi F;
+};
+
+// The unit sphere about the origin.
+TestMesh unitSphere(int segments, int rings);
+// A capped tube of radius r from `from` to `to` along axis 0, 1 or 2 (x, y,
+// z), moved by offset. The cap centres are the last two vertices (from, to).
+TestMesh tube(int axis, double from, double to, double r, const Eigen::Vector3d& offset,
+              int segments, int slices);
+TestMesh combine(const TestMesh& a, const TestMesh& b);
+
+// Writes the mesh as OFF under the temporary folder; returns the path.
+std::string writeOff(const std::string& name, const TestMesh& mesh);
+std::string dataFile(const std::string& name);

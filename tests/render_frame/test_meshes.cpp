@@ -1,87 +1,63 @@
-#include "test_meshes.h"
+#include "frame_fixture.h"
 
 #include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 namespace {
 
-std::string tempFolder() {
-    static const std::string folder = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("morvik_render_frame_" + std::to_string(getpid()));
-        std::filesystem::create_directories(path);
-        return path.string();
-    }();
-    return folder;
+// A surface of revolution about x: a ring of `segments` vertices at each
+// (x, radius) of the profile, closed by a fan to a centre at either end.
+TestMesh revolve(const std::vector<std::pair<double, double>>& profile, int segments) {
+    const int rings = static_cast<int>(profile.size()), capA = rings * segments;
+    TestMesh m;
+    m.V.resize(capA + 2, 3);
+    for (int i = 0; i < rings; ++i)
+        for (int s = 0; s < segments; ++s) {
+            const double phi = 2.0 * M_PI * s / segments, r = profile[i].second;
+            m.V.row(i * segments + s) << profile[i].first, r * std::cos(phi), r * std::sin(phi);
+        }
+    m.V.row(capA) << profile.front().first, 0, 0;
+    m.V.row(capA + 1) << profile.back().first, 0, 0;
+    m.F.resize(2 * segments * rings, 3);
+    auto at = [&](int i, int s) { return i * segments + s % segments; };
+    int f = 0;
+    for (int s = 0; s < segments; ++s) {
+        for (int i = 0; i + 1 < rings; ++i) {
+            m.F.row(f++) << at(i, s), at(i, s + 1), at(i + 1, s + 1);
+            m.F.row(f++) << at(i, s), at(i + 1, s + 1), at(i + 1, s);
+        }
+        m.F.row(f++) << capA, at(0, s + 1), at(0, s);
+        m.F.row(f++) << capA + 1, at(rings - 1, s), at(rings - 1, s + 1);
+    }
+    return m;
 }
 
 }  // namespace
 
-TestMesh uvSphere(const Eigen::Vector3d& centre, double radius, int segments, int rings) {
-    TestMesh m;
-    const int n = 2 + segments * (rings - 1);
-    m.V.resize(n, 3);
-    m.V.row(0) = (centre + Eigen::Vector3d(0, radius, 0)).transpose();
-    m.V.row(1) = (centre - Eigen::Vector3d(0, radius, 0)).transpose();
-    for (int r = 1; r < rings; ++r) {
-        const double theta = M_PI * r / rings;
-        for (int s = 0; s < segments; ++s) {
-            const double phi = 2.0 * M_PI * s / segments;
-            Eigen::Vector3d p(std::sin(theta) * std::cos(phi), std::cos(theta),
-                              -std::sin(theta) * std::sin(phi));
-            m.V.row(2 + (r - 1) * segments + s) = (centre + radius * p).transpose();
-        }
-    }
-    auto at = [&](int r, int s) { return 2 + (r - 1) * segments + (s % segments); };
-    std::vector<Eigen::Vector3i> tris;
-    for (int s = 0; s < segments; ++s) {
-        tris.emplace_back(0, at(1, s), at(1, s + 1));
-        tris.emplace_back(1, at(rings - 1, s + 1), at(rings - 1, s));
-        for (int r = 1; r + 1 < rings; ++r) {
-            tris.emplace_back(at(r, s), at(r + 1, s), at(r + 1, s + 1));
-            tris.emplace_back(at(r, s), at(r + 1, s + 1), at(r, s + 1));
-        }
-    }
-    m.F.resize(tris.size(), 3);
-    for (size_t i = 0; i < tris.size(); ++i) m.F.row(i) = tris[i].transpose();
+TestMesh unitSphere(int segments, int rings) {
+    std::vector<std::pair<double, double>> profile;
+    for (int i = 1; i < rings; ++i)
+        profile.emplace_back(-std::cos(M_PI * i / rings), std::sin(M_PI * i / rings));
+    TestMesh m = revolve(profile, segments);
+    m.V.row(m.V.rows() - 2) << -1, 0, 0;  // the poles
+    m.V.row(m.V.rows() - 1) << 1, 0, 0;
     return m;
 }
 
-TestMesh cappedTube(int axis, double from, double to, double radius, const Eigen::Vector3d& offset,
-                    int segments, int slices) {
-    // Built along x, then the coordinates are rotated so that x becomes the axis.
-    TestMesh m;
-    const int ring = segments;
-    m.V.resize(ring * (slices + 1) + 2, 3);
-    for (int i = 0; i <= slices; ++i) {
-        const double x = from + (to - from) * i / slices;
-        for (int s = 0; s < ring; ++s) {
-            const double phi = 2.0 * M_PI * s / ring;
-            m.V.row(i * ring + s) << x, radius * std::cos(phi), radius * std::sin(phi);
-        }
-    }
-    const int capA = ring * (slices + 1), capB = capA + 1;
-    m.V.row(capA) << from, 0, 0;
-    m.V.row(capB) << to, 0, 0;
-    std::vector<Eigen::Vector3i> tris;
-    auto at = [&](int i, int s) { return i * ring + (s % ring); };
-    for (int s = 0; s < ring; ++s) {
-        for (int i = 0; i < slices; ++i) {
-            tris.emplace_back(at(i, s), at(i, s + 1), at(i + 1, s + 1));
-            tris.emplace_back(at(i, s), at(i + 1, s + 1), at(i + 1, s));
-        }
-        tris.emplace_back(capA, at(0, s + 1), at(0, s));
-        tris.emplace_back(capB, at(slices, s), at(slices, s + 1));
-    }
-    m.F.resize(tris.size(), 3);
-    for (size_t i = 0; i < tris.size(); ++i) m.F.row(i) = tris[i].transpose();
-    // Cyclic permutations of the coordinates keep the orientation.
-    Eigen::MatrixXd rotated(m.V.rows(), 3);
-    for (int k = 0; k < 3; ++k) rotated.col((k + axis) % 3) = m.V.col(k);
-    m.V = rotated.rowwise() + offset.transpose();
+TestMesh tube(int axis, double from, double to, double r, const Eigen::Vector3d& offset,
+              int segments, int slices) {
+    std::vector<std::pair<double, double>> profile;
+    for (int i = 0; i <= slices; ++i) profile.emplace_back(from + (to - from) * i / slices, r);
+    TestMesh m = revolve(profile, segments);
+    // A cyclic permutation of the coordinates keeps the orientation.
+    Eigen::MatrixXd turned(m.V.rows(), 3);
+    for (int k = 0; k < 3; ++k) turned.col((k + axis) % 3) = m.V.col(k);
+    m.V = turned.rowwise() + offset.transpose();
     return m;
 }
 
@@ -94,19 +70,18 @@ TestMesh combine(const TestMesh& a, const TestMesh& b) {
     return m;
 }
 
-std::string writeText(const std::string& name, const std::string& text) {
-    const std::string path = tempFolder() + "/" + name;
-    std::ofstream(path) << text;
+std::string writeOff(const std::string& name, const TestMesh& mesh) {
+    static const auto folder = std::filesystem::temp_directory_path() /
+                               ("morvik_render_frame_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / name).string();
+    std::ofstream out(path);
+    out.precision(17);
+    out << "OFF\n" << mesh.V.rows() << " " << mesh.F.rows() << " 0\n" << mesh.V << "\n";
+    for (int i = 0; i < mesh.F.rows(); ++i) out << "3 " << mesh.F.row(i) << "\n";
     return path;
 }
 
-std::string writeOff(const std::string& name, const TestMesh& mesh) {
-    std::ostringstream out;
-    out.precision(17);
-    out << "OFF\n" << mesh.V.rows() << " " << mesh.F.rows() << " 0\n";
-    for (int i = 0; i < mesh.V.rows(); ++i)
-        out << mesh.V(i, 0) << " " << mesh.V(i, 1) << " " << mesh.V(i, 2) << "\n";
-    for (int i = 0; i < mesh.F.rows(); ++i)
-        out << "3 " << mesh.F(i, 0) << " " << mesh.F(i, 1) << " " << mesh.F(i, 2) << "\n";
-    return writeText(name, out.str());
+std::string dataFile(const std::string& name) {
+    return MORVIK_SOURCE_DIR "/tests/render_frame/data/" + name;
 }
