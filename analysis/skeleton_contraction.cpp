@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "analysis/contraction_solver.h"
+#include "analysis/normal_equations.h"
 #include "analysis/solver_status.h"
-#include "geometry/cat.h"
 #include "geometry/cotmatrix.h"
 
 namespace {
@@ -22,14 +22,6 @@ SparseMatrix doubledLaplacian(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F
     return L;
 }
 
-SparseMatrix diagonalMatrix(const Eigen::VectorXd& d) {
-    SparseMatrix D(d.size(), d.size());
-    D.reserve(Eigen::VectorXi::Constant(d.size(), 1));
-    for (Eigen::Index i = 0; i < d.size(); ++i) D.insert(i, i) = d(i);
-    D.makeCompressed();
-    return D;
-}
-
 }  // namespace
 
 void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int maxIterations) {
@@ -38,30 +30,26 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
     SparseMatrix L = doubledLaplacian(S, F);
     Eigen::VectorXd A0;
     computeVertexAreas(S, F, A0);
-    SparseMatrix WL =
-        diagonalMatrix(Eigen::VectorXd::Constant(n, 0.001 * std::sqrt(A0.sum() / A0.size())));
-    SparseMatrix WH = diagonalMatrix(Eigen::VectorXd::Ones(n));
-    const SparseMatrix WH0 = WH;
+    // WL = wl times the identity; WH = the diagonal matrix of wh, whose first
+    // values (WH0) are all 1.
+    double wl = 0.001 * std::sqrt(A0.sum() / A0.size());
+    Eigen::VectorXd wh = Eigen::VectorXd::Ones(n);
     const double vol0 = meshVolume(S, F);
-    const SparseMatrix Z(n, 3);
 
     // One solver for the run: N's pattern stays the same while no face loses
     // all its area, so its fill-reducing ordering is computed once. Every
     // iteration still factorises its own N from scratch.
     ContractionSolver solver;
+    NormalEquations system;
 
     for (int it = 0; it < maxIterations; ++it) {
         const Eigen::MatrixXd Sprev = S;
         std::printf("Skeletonizing iter %d: ", it);
         std::printf("vol = %f\n", meshVolume(S, F));
 
-        SparseMatrix K, B;
-        geometry::cat(1, SparseMatrix(WL * L), WH, K);
-        const Eigen::MatrixXd WHS = WH * S;
-        geometry::cat(1, Z, WHS.sparseView(), B);
-        const SparseMatrix Kt = K.transpose();
-        const SparseMatrix N = Kt * K;
-        const Eigen::MatrixXd R = Eigen::MatrixXd(Kt * B);
+        system.form(L, wl, wh, S);
+        const SparseMatrix& N = system.N();
+        const Eigen::MatrixXd& R = system.R();
 
         const Eigen::ComputationInfo info = solver.solve(N, R, S);
         if (info != Eigen::Success) {
@@ -94,13 +82,12 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
         L = doubledLaplacian(S, F);
         Eigen::VectorXd A;
         computeVertexAreas(S, F, A);
-        WL *= sL;
-        Eigen::VectorXd growth = (A0.array() / A.array()).sqrt().matrix();
+        wl *= sL;
+        wh = (A0.array() / A.array()).sqrt().matrix();
         // A vertex without area from the start (used by no face with area)
         // is no part of the surface; 0 / 0 would make its weight, and with it
         // the whole next solve, not a number. It keeps its first weight.
         for (Eigen::Index i = 0; i < n; ++i)
-            if (A0(i) == 0.0) growth(i) = 1.0;
-        WH = WH0.cwiseProduct(diagonalMatrix(growth));
+            if (A0(i) == 0.0) wh(i) = 1.0;
     }
 }
