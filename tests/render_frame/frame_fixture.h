@@ -1,13 +1,14 @@
 #pragma once
 // The frame tests' set-up: the shared GL context, the seven programs built
-// once from the source tree's shaders, the global renderer initialised, and a
-// caller's framebuffer (float colour and depth) to draw into. Every test
-// starts from the parameter defaults and an orthographic camera that looks
-// down -z at the square (-2, 2) x (-2, 2): 50 pixels per unit at 200 by 200.
+// once from the source tree's shaders and a caller's framebuffer (float
+// colour) to draw into. Every test has a renderer of its own, fresh from its
+// defaults, and an orthographic camera that looks down -z at the square
+// (-2, 2) x (-2, 2): 50 pixels per unit at 200 by 200.
 
 #include <gtest/gtest.h>
 
 #include <Eigen/Core>
+#include <cmath>
 #include <glm/glm.hpp>
 #include <string>
 
@@ -17,11 +18,12 @@
 class FrameTest : public ::testing::Test {
   public:
     void SetUp() override;
+    void TearDown() override;
 
     // Resizes the renderer's targets.
     void setSize(int width, int height);
-    // Loads a mesh file quietly; fails the test when the load fails.
-    void load(const std::string& path);
+    // Loads a mesh file, expecting it to succeed or fail; returns what it printed.
+    std::string load(const std::string& path, bool expectOk = true);
     // Gives the loaded mesh U = x + 1.5 and uploads it.
     void setUAlongX();
     // One frame into the caller's framebuffer, which stays bound for reading.
@@ -29,6 +31,7 @@ class FrameTest : public ::testing::Test {
     // The pixel at a world point of the z = 0 plane (orthographic camera).
     Rgba pixelAt(double x, double y);
 
+    Renderer r;
     glm::mat4 view;
     glm::mat4 projection;
     bool ortho = true;
@@ -37,8 +40,12 @@ class FrameTest : public ::testing::Test {
     GLuint callerFbo = 0;
 };
 
+// Whether a pixel shows the colour (r, g, b), within tol in every channel.
+inline bool shows(const Rgba& p, float r, float g, float b, float tol = 1e-3f) {
+    return std::abs(p.r - r) <= tol && std::abs(p.g - g) <= tol && std::abs(p.b - b) <= tol;
+}
 inline bool isContourColored(const Rgba& p) {
-    return p.r < 0.05f && p.g < 0.05f && p.b < 0.05f;
+    return shows(p, 0.0f, 0.0f, 0.0f, 0.05f);
 }
 
 // Closed meshes written as OFF files to a temporary folder, and the suite's
@@ -52,8 +59,8 @@ struct TestMesh {
 TestMesh unitSphere(int segments, int rings);
 // A capped tube of radius r from `from` to `to` along axis 0, 1 or 2 (x, y,
 // z), moved by offset. The cap centres are the last two vertices (from, to).
-TestMesh tube(int axis, double from, double to, double r, const Eigen::Vector3d& offset,
-              int segments, int slices);
+TestMesh tube(int axis, double from, double to, double r, int segments, int slices,
+              const Eigen::Vector3d& offset = Eigen::Vector3d::Zero());
 TestMesh combine(const TestMesh& a, const TestMesh& b);
 
 // Writes the mesh as OFF under the temporary folder; returns the path.

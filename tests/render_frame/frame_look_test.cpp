@@ -1,6 +1,5 @@
 // What a frame shows: background, lighting, contour bands, the U field
-// through the colour map, isolines, V across a vessel and vessels in front
-// of others, hatching and arrow decals.
+// through the colour map, isolines and V across a vessel.
 #include <stb_image.h>
 
 #include <cmath>
@@ -12,15 +11,11 @@ namespace {
 
 // A unit sphere at the origin: 50 pixels of radius about pixel (100, 100).
 std::string sphereFile() {
-    static const std::string path = writeOff("sphere.off", unitSphere(96, 48));
-    return path;
+    return writeOff("sphere.off", unitSphere(96, 48));
 }
-
 // A tube along x from -1.5 to 1.5 (pixels 25 to 175), radius 0.5.
 std::string tubeFile() {
-    static const std::string path =
-        writeOff("tube.off", tube(0, -1.5, 1.5, 0.5, Eigen::Vector3d::Zero(), 64, 48));
-    return path;
+    return writeOff("tube.off", tube(0, -1.5, 1.5, 0.5, 64, 48));
 }
 
 // The first run of contour-coloured pixels met walking outward from the
@@ -51,10 +46,8 @@ using FrameLook = FrameTest;
 TEST_F(FrameLook, BackgroundAtTheCornersAndTheMeshLitYellowOrPlainWhite) {
     load(sphereFile());
     drawFrame();
-    for (auto [x, y] : {std::pair{0, 0}, {199, 0}, {0, 199}, {199, 199}}) {
-        const Rgba p = readPixel(x, y);
-        EXPECT_TRUE(p.r == 0.5f && p.g == 0.5f && p.b == 0.5f) << x << "," << y;
-    }
+    for (auto [x, y] : {std::pair{0, 0}, {199, 0}, {0, 199}, {199, 199}})
+        EXPECT_TRUE(shows(readPixel(x, y), 0.5f, 0.5f, 0.5f)) << x << "," << y;
     // Lit from above and in front: yellow, darker on the lower half.
     const Rgba lit = readPixel(100, 100);
     EXPECT_GT(lit.r, 0.6f);
@@ -62,26 +55,22 @@ TEST_F(FrameLook, BackgroundAtTheCornersAndTheMeshLitYellowOrPlainWhite) {
     EXPECT_LT(lit.b, 0.3f);
     EXPECT_LT(readPixel(100, 60).r, lit.r - 0.2f);
 
-    renderer.useBlinnPhong = false;
+    r.useBlinnPhong = false;
     drawFrame();
-    for (auto [x, y] : {std::pair{100, 100}, {100, 60}, {130, 120}}) {
-        const Rgba p = readPixel(x, y);
-        EXPECT_TRUE(p.r == 1.0f && p.g == 1.0f && p.b == 1.0f) << x << "," << y;
-    }
+    for (auto [x, y] : {std::pair{100, 100}, {100, 60}, {130, 120}})
+        EXPECT_TRUE(shows(readPixel(x, y), 1.0f, 1.0f, 1.0f)) << x << "," << y;
 
     // A light of zero length lights nothing: the ambient share, never NaN.
-    renderer.useBlinnPhong = true;
-    renderer.dirLight.direction[1] = renderer.dirLight.direction[2] = 0.0f;
+    r.useBlinnPhong = true;
+    r.dirLight.direction[1] = r.dirLight.direction[2] = 0.0f;
     drawFrame();
-    const Rgba unlit = readPixel(100, 100);
-    EXPECT_NEAR(unlit.r + unlit.g, 0.4f, 1e-4f);
-    EXPECT_NEAR(unlit.b, 0.0f, 1e-4f);
+    EXPECT_TRUE(shows(readPixel(100, 100), 0.2f, 0.2f, 0.0f));
 }
 
 TEST_F(FrameLook, ContourBandsKeepTheirWidthAllAround) {
     load(sphereFile());
     // contourSize = width x meshRadius (1) x 0.002 = 0.2 units = 10 pixels.
-    renderer.contourWidth = 0.2f / (renderer.meshRadius * 0.002f);
+    r.contourWidth = 0.2f / (r.meshRadius * 0.002f);
     struct Case {
         bool geometry, perspective;
         double start, minLength, maxLength;
@@ -90,7 +79,7 @@ TEST_F(FrameLook, ContourBandsKeepTheirWidthAllAround) {
     // line variant without contour geometry ignores the width.
     for (const Case& c : {Case{true, false, 50.0, 8.5, 11.5}, Case{true, true, 50.25, 8.5, 11.5},
                           Case{false, false, 49.5, 0.5, 3.0}}) {
-        renderer.addContours = c.geometry;
+        r.addContours = c.geometry;
         ortho = !c.perspective;
         projection = c.perspective ? glm::perspective(2.0f * std::atan(0.2f), 1.0f, 1.0f, 20.0f)
                                    : glm::ortho(-2.0f, 2.0f, -2.0f, 2.0f, 1.0f, 20.0f);
@@ -111,20 +100,17 @@ TEST_F(FrameLook, ScalarFieldColoursFollowU) {
     ASSERT_NE(map, nullptr);
     load(tubeFile());
     setUAlongX();
-    renderer.scalar_field.enabled = true;
-    renderer.useBlinnPhong = false;
+    r.scalar_field.enabled = true;
+    r.useBlinnPhong = false;
     for (bool invert : {true, false}) {
-        renderer.scalar_field.invert = invert;
+        r.scalar_field.invert = invert;
         drawFrame();
         for (double x = -1.3; x <= 1.3; x += 0.2) {
             const double u = (x + 1.5) / 3.0;
             const unsigned char* want =
                 map + 3 * (h / 2 * w + std::lround((invert ? 1 - u : u) * (w - 1)));
-            const Rgba got = readPixel(static_cast<int>((x + 2.0) * 50), 105);
-            EXPECT_LT(
-                std::max({std::abs(got.r - want[0] / 255.0f), std::abs(got.g - want[1] / 255.0f),
-                          std::abs(got.b - want[2] / 255.0f)}),
-                0.04f)
+            EXPECT_TRUE(
+                shows(pixelAt(x, 0.1), want[0] / 255.0f, want[1] / 255.0f, want[2] / 255.0f, 0.04f))
                 << "x " << x << " invert " << invert;
         }
     }
@@ -134,32 +120,32 @@ TEST_F(FrameLook, ScalarFieldColoursFollowU) {
 TEST_F(FrameLook, IsolineCountFollowsTheFrequency) {
     load(tubeFile());
     setUAlongX();
-    renderer.useBlinnPhong = false;
-    renderer.isolines.enabled[0] = true;
+    r.useBlinnPhong = false;
+    r.isolines.enabled[0] = true;
     for (int freq : {10, 20}) {
-        renderer.isolines.freq[0] = static_cast<float>(freq);
+        r.isolines.freq[0] = static_cast<float>(freq);
         drawFrame();
         EXPECT_EQ(darkRuns(110, 28, 172), freq - 1);
     }
     // Lines keep their width in pixels when the view zooms in: the one line
     // of this span lies at x = -0.3 (pixel 70).
-    renderer.isolines.freq[0] = 10.0f;
-    renderer.isolines.width[0] = 3.0f;
+    r.isolines.freq[0] = 10.0f;
+    r.isolines.width[0] = 3.0f;
     projection = glm::ortho(-1.0f, 1.0f, -1.0f, 1.0f, 1.0f, 20.0f);
     drawFrame();
     int dark = 0;
     for (int x = 50; x < 90; ++x) dark += readPixel(x, 120).r < 0.8f;
     EXPECT_NEAR(dark, 3, 1);
     // A frequency of 0 draws no line at all.
-    renderer.isolines.freq[0] = 0.0f;
+    r.isolines.freq[0] = 0.0f;
     drawFrame();
     EXPECT_EQ(darkRuns(120, 5, 195), 0);
 }
 
-TEST_F(FrameLook, VRunsFromTheContourToTheCentreLineAndStopsAtVesselsInFront) {
+TEST_F(FrameLook, VRunsFromTheContourToTheCentreLine) {
     load(tubeFile());
-    renderer.contourWidth = 0.04f / (renderer.meshRadius * 0.002f);  // 2 pixels
-    renderer.debug_float = 1.0f;                                     // shows V as grey
+    r.contourWidth = 0.04f / (r.meshRadius * 0.002f);  // 2 pixels
+    r.debug_float = 1.0f;                              // shows V as grey
     drawFrame();
     // Across the tube (radius 25 pixels about row 100): V = distance / 25.
     EXPECT_GT(readPixel(100, 100).r, 0.93f);
@@ -167,22 +153,4 @@ TEST_F(FrameLook, VRunsFromTheContourToTheCentreLineAndStopsAtVesselsInFront) {
         EXPECT_NEAR(readPixel(100, 75 + d).r, d / 25.0f, 0.08f) << d;
         EXPECT_NEAR(readPixel(100, 124 - d).r, d / 25.0f, 0.08f) << d;
     }
-
-    // A thin tube along x in front of a wide one along y.
-    load(writeOff("crossing.off",
-                  combine(tube(0, -1.5, 1.5, 0.3, Eigen::Vector3d(0, 0, 1), 48, 24),
-                          tube(1, -1.5, 1.5, 0.5, Eigen::Vector3d(0, 0, -1), 48, 24))));
-    renderer.contourWidth = 0.08f / (renderer.meshRadius * 0.002f);  // 4 pixels
-    renderer.debug_float = 0.0f;
-    drawFrame();
-    // The front tube's contour shows across the back tube.
-    EXPECT_TRUE(isContourColored(pixelAt(0.1, 0.33)) && isContourColored(pixelAt(0.1, -0.33)));
-    // On the back tube's centre line just past the front tube's contour, V
-    // stays high unless the flood ignores depth.
-    renderer.debug_float = 1.0f;
-    drawFrame();
-    EXPECT_GT(pixelAt(0.0, 0.46).r, 0.85f);
-    renderer.depthAwareJFA = false;
-    drawFrame();
-    EXPECT_LT(pixelAt(0.0, 0.46).r, 0.4f);
 }

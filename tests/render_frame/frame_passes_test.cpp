@@ -18,13 +18,6 @@ GLuint boundTexture(int unit) {
     return static_cast<GLuint>(name);
 }
 
-std::vector<float> readTexture(const Framebuffer* fb, int width, int height) {
-    std::vector<float> data(static_cast<size_t>(width) * height * 4);
-    glBindTexture(GL_TEXTURE_2D, fb->colorTextures[0]);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, data.data());
-    return data;
-}
-
 }  // namespace
 
 using FramePasses = FrameTest;
@@ -36,23 +29,21 @@ TEST_F(FramePasses, TheCallersFramebuffersViewportAndClearColourComeBack) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, callerFbo);
     glClearColor(0.25f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT);
     glViewport(20, 30, 100, 120);
     glClearColor(0.1f, 0.2f, 0.3f, 0.4f);
-    renderer.renderEndpoints = true;
-    renderer.endpoints = {0};
-    renderer.draw(view, projection, true);
+    r.renderEndpoints = true;
+    r.endpoints = {0};
+    r.draw(view, projection, true);
 
-    GLint draw = 0, read = 0, viewport[4];
-    GLfloat clear[4];
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(static_cast<GLuint>(draw), callerFbo);
-    EXPECT_EQ(static_cast<GLuint>(read), readFbo);
-    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{20, 30, 100, 120}));
-    EXPECT_EQ(std::vector<float>(clear, clear + 4), (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
+    std::vector<GLint> state(6);  // draw and read framebuffers, viewport
+    std::vector<float> clear(4);
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &state[0]);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &state[1]);
+    glGetIntegerv(GL_VIEWPORT, &state[2]);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear.data());
+    EXPECT_EQ(state, (std::vector<GLint>{GLint(callerFbo), GLint(readFbo), 20, 30, 100, 120}));
+    EXPECT_EQ(clear, (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
     EXPECT_TRUE(glStateStack.empty());
 
     // The copy covers the caller's viewport and nothing else.
@@ -70,16 +61,21 @@ TEST_F(FramePasses, JumpFloodFindsTheNearestSeed) {
     const int w = 65, h = 47;
     setSize(w, h);
     load(writeOff("crossing_small.off",
-                  combine(tube(0, -1.5, 1.5, 0.3, Eigen::Vector3d(0.3, 0, 1), 24, 8),
-                          tube(1, -1.5, 1.5, 0.5, Eigen::Vector3d(-0.2, 0, -1), 24, 8))));
-    renderer.contourWidth = 0.1f / (renderer.meshRadius * 0.002f);
+                  combine(tube(0, -1.5, 1.5, 0.3, 24, 8, Eigen::Vector3d(0.3, 0, 1)),
+                          tube(1, -1.5, 1.5, 0.5, 24, 8, Eigen::Vector3d(-0.2, 0, -1)))));
+    r.contourWidth = 0.1f / (r.meshRadius * 0.002f);
+    auto readTarget = [&](int k) {
+        std::vector<float> texels(w * h * 4);
+        glBindTexture(GL_TEXTURE_2D, r.jfaFramebuffers[k]->colorTextures[0]);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+        return texels;
+    };
 
     for (bool depthAware : {true, false}) {
-        renderer.depthAwareJFA = depthAware;
+        r.depthAwareJFA = depthAware;
         drawFrame();
-        ASSERT_EQ(boundTexture(2), renderer.jfaFramebuffers[1]->colorTextures[0]);
-        const std::vector<float> seeds = readTexture(renderer.jfaFramebuffers[0], w, h);
-        const std::vector<float> result = readTexture(renderer.jfaFramebuffers[1], w, h);
+        ASSERT_EQ(boundTexture(2), r.jfaFramebuffers[1]->colorTextures[0]);
+        const std::vector<float> seeds = readTarget(0), result = readTarget(1);
         int checked = 0, wrong = 0;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -91,10 +87,10 @@ TEST_F(FramePasses, JumpFloodFindsTheNearestSeed) {
                     if (s[0] < 0 || (depthAware && own != 0.0f && own > s[2])) continue;
                     best = std::min(best, std::hypot(s[0] - (x + 0.5), s[1] - (y + 0.5)));
                 }
-                const float* r = &result[4 * (y * w + x)];
-                ASSERT_EQ(r[3] > 0.5f, best < 1e29) << x << "," << y;
+                const float* got = &result[4 * (y * w + x)];
+                ASSERT_EQ(got[3] > 0.5f, best < 1e29) << x << "," << y;
                 checked += best < 1e29;
-                wrong += best < 1e29 && std::abs(r[0] - best) > 1e-3;
+                wrong += best < 1e29 && std::abs(got[0] - best) > 1e-3;
             }
         // Jump flooding may miss the exact nearest seed in rare spots.
         EXPECT_GT(checked, w * h / 2);
@@ -117,27 +113,26 @@ TEST_F(FramePasses, StepCountAndResultBufferFollowTheLargerSide) {
         glDeleteQueries(1, &query);
         // Two triangles per flood step, then the composition and the copy.
         EXPECT_EQ(primitives, static_cast<GLuint>(2 * c.steps + 4)) << c.w << "x" << c.h;
-        EXPECT_EQ(boundTexture(2), renderer.jfaFramebuffers[c.steps % 2]->colorTextures[0])
+        EXPECT_EQ(boundTexture(2), r.jfaFramebuffers[c.steps % 2]->colorTextures[0])
             << c.w << "x" << c.h;
     }
     // With no step at all the composition reads the seed image itself.
-    EXPECT_EQ(boundTexture(2), renderer.gBuffer->colorTextures[0]);
+    EXPECT_EQ(boundTexture(2), r.gBuffer->colorTextures[0]);
     EXPECT_NEAR(readPixel(0, 0).r, 0.5f, 1e-4f);
 }
 
 TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
     // Endpoints at the tube's cap centres; spheres of radius 0.3 (15 pixels).
-    load(writeOff("tube_ends.off", tube(0, -1.5, 1.5, 0.3, Eigen::Vector3d::Zero(), 32, 8)));
-    const int a = static_cast<int>(renderer.V.rows()) - 2;
-    renderer.endpoints = {a, a + 1};
-    renderer.rootIndex = a;
-    renderer.sphereSize = 0.3f / (renderer.meshRadius * 0.01f);
+    load(writeOff("tube_ends.off", tube(0, -1.5, 1.5, 0.3, 32, 8)));
+    const int a = static_cast<int>(r.V.rows()) - 2;
+    r.endpoints = {a, a + 1};
+    r.rootIndex = a;
+    r.sphereSize = 0.3f / (r.meshRadius * 0.01f);
     // Red, green, the grey background, or something else.
     auto kind = [](Rgba p) {
         if (p.r > p.g + 0.2f && p.r > p.b + 0.2f) return 'r';
         if (p.g > p.r + 0.2f && p.g > p.b + 0.2f) return 'g';
-        return std::abs(p.r - 0.5f) + std::abs(p.g - 0.5f) + std::abs(p.b - 0.5f) < 1e-3f ? '-'
-                                                                                          : '?';
+        return shows(p, 0.5f, 0.5f, 0.5f) ? '-' : '?';
     };
     struct Case {
         bool root, ends;
@@ -145,8 +140,8 @@ TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
     };
     for (const Case& c : {Case{false, false, "--"}, Case{true, false, "r-"},
                           Case{false, true, "gg"}, Case{true, true, "rg"}}) {
-        renderer.renderRootpoint = c.root;
-        renderer.renderEndpoints = c.ends;
+        r.renderRootpoint = c.root;
+        r.renderEndpoints = c.ends;
         drawFrame();
         EXPECT_EQ(std::string({kind(pixelAt(-1.65, 0.05)), kind(pixelAt(1.65, 0.05))}), c.shown);
     }
@@ -154,8 +149,8 @@ TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
     EXPECT_GT(pixelAt(1.45, 0.05).r, 0.2f);
 
     // No endpoint: no sphere, whatever the flags, and no depth test left on.
-    renderer.endpoints.clear();
-    renderer.rootIndex = -1;
+    r.endpoints.clear();
+    r.rootIndex = -1;
     drawFrame();
     EXPECT_EQ(kind(pixelAt(-1.65, 0.05)), '-');
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
@@ -171,22 +166,17 @@ TEST(FrameEntry, DrawingBeforeInitIsFatal) {
 // A core context refuses a draw without a vertex array: with the debug output
 // on, that error printed a console line in every frame without a mesh.
 TEST_F(FramePasses, NoVariantOfTheFrameRaisesAGLError) {
-    auto framesRaiseNoError = [&](const char* what) {
+    load(writeOff("tube_err.off", tube(0, -1.5, 1.5, 0.3, 16, 4)));
+    r.endpoints = {0};
+    r.renderEndpoints = true;
+    for (const char* mesh : {"tube and sphere", "no mesh"}) {
         for (bool contours : {true, false}) {
-            renderer.addContours = contours;
+            r.addContours = contours;
             while (glGetError() != GL_NO_ERROR) {
             }
             drawFrame();
-            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << what << ", contours " << contours;
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << mesh << ", contours " << contours;
         }
-    };
-    framesRaiseNoError("no mesh");
-    load(writeOff("tube_err.off", tube(0, -1.5, 1.5, 0.3, Eigen::Vector3d::Zero(), 16, 4)));
-    renderer.endpoints = {static_cast<int>(renderer.V.rows()) - 1};
-    renderer.renderEndpoints = true;
-    framesRaiseNoError("mesh and sphere");
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(renderer.loadMeshFile(dataFile("missing.off")));
-    testing::internal::GetCapturedStdout();
-    framesRaiseNoError("after a failed load");
+        r.clearMesh();
+    }
 }

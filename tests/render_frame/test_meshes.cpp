@@ -11,7 +11,7 @@
 namespace {
 
 // A surface of revolution about x: a ring of `segments` vertices at each
-// (x, radius) of the profile, closed by a fan to a centre at either end.
+// (x, radius) of the profile, closed by a flat fan at either end.
 TestMesh revolve(const std::vector<std::pair<double, double>>& profile, int segments) {
     const int rings = static_cast<int>(profile.size()), capA = rings * segments;
     TestMesh m;
@@ -43,14 +43,11 @@ TestMesh unitSphere(int segments, int rings) {
     std::vector<std::pair<double, double>> profile;
     for (int i = 1; i < rings; ++i)
         profile.emplace_back(-std::cos(M_PI * i / rings), std::sin(M_PI * i / rings));
-    TestMesh m = revolve(profile, segments);
-    m.V.row(m.V.rows() - 2) << -1, 0, 0;  // the poles
-    m.V.row(m.V.rows() - 1) << 1, 0, 0;
-    return m;
+    return revolve(profile, segments);  // the flat caps lie within a hair of the poles
 }
 
-TestMesh tube(int axis, double from, double to, double r, const Eigen::Vector3d& offset,
-              int segments, int slices) {
+TestMesh tube(int axis, double from, double to, double r, int segments, int slices,
+              const Eigen::Vector3d& offset) {
     std::vector<std::pair<double, double>> profile;
     for (int i = 0; i <= slices; ++i) profile.emplace_back(from + (to - from) * i / slices, r);
     TestMesh m = revolve(profile, segments);
