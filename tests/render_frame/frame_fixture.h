@@ -11,6 +11,7 @@
 #include <cmath>
 #include <glm/glm.hpp>
 #include <string>
+#include <vector>
 
 #include "gl_context.h"
 #include "render/renderer.h"
@@ -44,9 +45,6 @@ class FrameTest : public ::testing::Test {
 inline bool shows(const Rgba& p, float r, float g, float b, float tol = 1e-3f) {
     return std::abs(p.r - r) <= tol && std::abs(p.g - g) <= tol && std::abs(p.b - b) <= tol;
 }
-inline bool isContourColored(const Rgba& p) {
-    return shows(p, 0.0f, 0.0f, 0.0f, 0.05f);
-}
 
 // Closed meshes written as OFF files to a temporary folder, and the suite's
 // small data files.
@@ -57,12 +55,11 @@ struct TestMesh {
 
 // The unit sphere about the origin.
 TestMesh unitSphere(int segments, int rings);
-// A capped tube of radius r from `from` to `to` along axis 0, 1 or 2 (x, y,
-// z), moved by offset. The cap centres are the last two vertices (from, to).
-TestMesh tube(int axis, double from, double to, double r, int segments, int slices,
+// A capped tube of radius r along x from `from` to `to`, moved by offset.
+// The cap centres are the last two vertices (from, to).
+TestMesh tube(double from, double to, double r, int segments, int slices,
               const Eigen::Vector3d& offset = Eigen::Vector3d::Zero());
-TestMesh combine(const TestMesh& a, const TestMesh& b);
 
-// Writes the mesh as OFF under the temporary folder; returns the path.
-std::string writeOff(const std::string& name, const TestMesh& mesh);
+// Writes the meshes as one OFF file under the temporary folder; returns the path.
+std::string writeOff(const std::string& name, const std::vector<TestMesh>& parts);
 std::string dataFile(const std::string& name);

@@ -2,6 +2,7 @@
 // flood against a brute-force search, its step count and result buffer, the
 // endpoint spheres, the draw's entry check and a frame free of GL errors.
 #include <cmath>
+#include <tuple>
 
 #include "child_process.h"
 #include "frame_fixture.h"
@@ -23,7 +24,7 @@ GLuint boundTexture(int unit) {
 using FramePasses = FrameTest;
 
 TEST_F(FramePasses, TheCallersFramebuffersViewportAndClearColourComeBack) {
-    load(writeOff("sphere_small.off", unitSphere(32, 16)));
+    load(writeOff("sphere_small.off", {unitSphere(32, 16)}));
     GLuint readFbo = 0;
     glGenFramebuffers(1, &readFbo);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo);
@@ -56,13 +57,12 @@ TEST_F(FramePasses, TheCallersFramebuffersViewportAndClearColourComeBack) {
 
 TEST_F(FramePasses, JumpFloodFindsTheNearestSeed) {
     // 65 wide: seven steps, so the seed image survives in the first target
-    // and the result lands in the second. A thin tube crosses in front of a
-    // wide one.
+    // and the result lands in the second. A thin tube lies across a wide one
+    // behind it.
     const int w = 65, h = 47;
     setSize(w, h);
-    load(writeOff("crossing_small.off",
-                  combine(tube(0, -1.5, 1.5, 0.3, 24, 8, Eigen::Vector3d(0.3, 0, 1)),
-                          tube(1, -1.5, 1.5, 0.5, 24, 8, Eigen::Vector3d(-0.2, 0, -1)))));
+    load(writeOff("overlap.off", {tube(-1.5, 1.5, 0.3, 24, 8, Eigen::Vector3d(0.3, 0.2, 1)),
+                                  tube(-1.2, 1.6, 0.5, 24, 8, Eigen::Vector3d(0, -0.3, -1))}));
     r.contourWidth = 0.1f / (r.meshRadius * 0.002f);
     auto readTarget = [&](int k) {
         std::vector<float> texels(w * h * 4);
@@ -99,11 +99,9 @@ TEST_F(FramePasses, JumpFloodFindsTheNearestSeed) {
 }
 
 TEST_F(FramePasses, StepCountAndResultBufferFollowTheLargerSide) {
-    struct Case {
-        int w, h, steps;
-    };
-    for (Case c : {Case{1024, 768, 10}, Case{1025, 768, 11}, Case{512, 512, 9}, Case{1, 1, 0}}) {
-        setSize(c.w, c.h);
+    for (auto [w, h, steps] :
+         {std::tuple{1024, 768, 10}, {1025, 768, 11}, {512, 512, 9}, {1, 1, 0}}) {
+        setSize(w, h);
         GLuint query = 0, primitives = 0;
         glGenQueries(1, &query);
         glBeginQuery(GL_PRIMITIVES_GENERATED, query);
@@ -112,9 +110,8 @@ TEST_F(FramePasses, StepCountAndResultBufferFollowTheLargerSide) {
         glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
         glDeleteQueries(1, &query);
         // Two triangles per flood step, then the composition and the copy.
-        EXPECT_EQ(primitives, static_cast<GLuint>(2 * c.steps + 4)) << c.w << "x" << c.h;
-        EXPECT_EQ(boundTexture(2), r.jfaFramebuffers[c.steps % 2]->colorTextures[0])
-            << c.w << "x" << c.h;
+        EXPECT_EQ(primitives, static_cast<GLuint>(2 * steps + 4)) << w << "x" << h;
+        EXPECT_EQ(boundTexture(2), r.jfaFramebuffers[steps % 2]->colorTextures[0]) << w << "x" << h;
     }
     // With no step at all the composition reads the seed image itself.
     EXPECT_EQ(boundTexture(2), r.gBuffer->colorTextures[0]);
@@ -123,7 +120,7 @@ TEST_F(FramePasses, StepCountAndResultBufferFollowTheLargerSide) {
 
 TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
     // Endpoints at the tube's cap centres; spheres of radius 0.3 (15 pixels).
-    load(writeOff("tube_ends.off", tube(0, -1.5, 1.5, 0.3, 32, 8)));
+    load(writeOff("tube_ends.off", {tube(-1.5, 1.5, 0.3, 32, 8)}));
     const int a = static_cast<int>(r.V.rows()) - 2;
     r.endpoints = {a, a + 1};
     r.rootIndex = a;
@@ -134,16 +131,15 @@ TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
         if (p.g > p.r + 0.2f && p.g > p.b + 0.2f) return 'g';
         return shows(p, 0.5f, 0.5f, 0.5f) ? '-' : '?';
     };
-    struct Case {
-        bool root, ends;
-        std::string shown;  // at the root, at the tip
-    };
-    for (const Case& c : {Case{false, false, "--"}, Case{true, false, "r-"},
-                          Case{false, true, "gg"}, Case{true, true, "rg"}}) {
-        r.renderRootpoint = c.root;
-        r.renderEndpoints = c.ends;
+    // What shows at the root and at the tip for each pair of flags.
+    for (auto [root, ends, shown] : {std::tuple{false, false, "--"},
+                                     {true, false, "r-"},
+                                     {false, true, "gg"},
+                                     {true, true, "rg"}}) {
+        r.renderRootpoint = root;
+        r.renderEndpoints = ends;
         drawFrame();
-        EXPECT_EQ(std::string({kind(pixelAt(-1.65, 0.05)), kind(pixelAt(1.65, 0.05))}), c.shown);
+        EXPECT_EQ(std::string({kind(pixelAt(-1.65, 0.05)), kind(pixelAt(1.65, 0.05))}), shown);
     }
     // Translucent: the tube shows through the sphere's part over it.
     EXPECT_GT(pixelAt(1.45, 0.05).r, 0.2f);
@@ -166,7 +162,7 @@ TEST(FrameEntry, DrawingBeforeInitIsFatal) {
 // A core context refuses a draw without a vertex array: with the debug output
 // on, that error printed a console line in every frame without a mesh.
 TEST_F(FramePasses, NoVariantOfTheFrameRaisesAGLError) {
-    load(writeOff("tube_err.off", tube(0, -1.5, 1.5, 0.3, 16, 4)));
+    load(writeOff("tube_err.off", {tube(-1.5, 1.5, 0.3, 16, 4)}));
     r.endpoints = {0};
     r.renderEndpoints = true;
     for (const char* mesh : {"tube and sphere", "no mesh"}) {

@@ -46,36 +46,31 @@ TestMesh unitSphere(int segments, int rings) {
     return revolve(profile, segments);  // the flat caps lie within a hair of the poles
 }
 
-TestMesh tube(int axis, double from, double to, double r, int segments, int slices,
+TestMesh tube(double from, double to, double r, int segments, int slices,
               const Eigen::Vector3d& offset) {
     std::vector<std::pair<double, double>> profile;
     for (int i = 0; i <= slices; ++i) profile.emplace_back(from + (to - from) * i / slices, r);
     TestMesh m = revolve(profile, segments);
-    // A cyclic permutation of the coordinates keeps the orientation.
-    Eigen::MatrixXd turned(m.V.rows(), 3);
-    for (int k = 0; k < 3; ++k) turned.col((k + axis) % 3) = m.V.col(k);
-    m.V = turned.rowwise() + offset.transpose();
+    m.V.rowwise() += offset.transpose();
     return m;
 }
 
-TestMesh combine(const TestMesh& a, const TestMesh& b) {
-    TestMesh m;
-    m.V.resize(a.V.rows() + b.V.rows(), 3);
-    m.V << a.V, b.V;
-    m.F.resize(a.F.rows() + b.F.rows(), 3);
-    m.F << a.F, (b.F.array() + static_cast<int>(a.V.rows())).matrix();
-    return m;
-}
-
-std::string writeOff(const std::string& name, const TestMesh& mesh) {
+std::string writeOff(const std::string& name, const std::vector<TestMesh>& parts) {
     static const auto folder = std::filesystem::temp_directory_path() /
                                ("morvik_render_frame_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     const std::string path = (folder / name).string();
     std::ofstream out(path);
     out.precision(17);
-    out << "OFF\n" << mesh.V.rows() << " " << mesh.F.rows() << " 0\n" << mesh.V << "\n";
-    for (int i = 0; i < mesh.F.rows(); ++i) out << "3 " << mesh.F.row(i) << "\n";
+    long vertices = 0, faces = 0;
+    for (const TestMesh& m : parts) vertices += m.V.rows(), faces += m.F.rows();
+    out << "OFF\n" << vertices << " " << faces << " 0\n";
+    for (const TestMesh& m : parts) out << m.V << "\n";
+    vertices = 0;
+    for (const TestMesh& m : parts) {
+        for (int i = 0; i < m.F.rows(); ++i) out << "3 " << m.F.row(i).array() + vertices << "\n";
+        vertices += m.V.rows();
+    }
     return path;
 }
 
