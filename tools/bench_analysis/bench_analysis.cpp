@@ -1,20 +1,28 @@
-// bench_analysis [mesh.off ...] [--vertices N] [--brute-force]
+// bench_analysis [mesh.off ...] [--vertices N] [--brute-force] [--solvers]
 // Runs the analysis as the mesh-loading driver does (contraction of a copy,
 // endpoints, root, U field) and prints the time of each stage. Without mesh
 // arguments: the example tree and a generated tree of N (100,000) vertices.
 // --brute-force also times the brute-force neighbour search that the grid
 // replaces, over every contracted point (n squared distances: slow).
+// --solvers also times one factorisation and solve of the contraction's
+// first normal matrix, by the simplicial LDLT and by the contraction's own
+// solver (supernodal Cholesky: fast only with an optimised BLAS).
+#include <Eigen/SparseCholesky>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "analysis/contraction_solver.h"
 #include "analysis/endpoints.h"
 #include "analysis/neighbour_search.h"
+#include "analysis/normal_equations.h"
 #include "analysis/remove_duplicate_vertices.h"
 #include "analysis/skeleton_contraction.h"
 #include "analysis/u_field.h"
+#include "geometry/cotmatrix.h"
 #include "geometry/read_triangle_mesh.h"
 #include "vessel_tree.h"
 
@@ -47,6 +55,37 @@ void compareNeighbourSearches(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F
                 secondsSince(start), count);
 }
 
+bool timeSolvers = false;
+
+// The first contraction iteration's system: N from the doubled Laplacian,
+// the first contraction weight and unit attraction weights.
+void compareSolvers(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F) {
+    Eigen::SparseMatrix<double> L;
+    geometry::cotmatrix(V, F, L);
+    L *= 2.0;
+    Eigen::VectorXd A;
+    computeVertexAreas(V, F, A);
+    NormalEquations system;
+    system.form(L, 0.001 * std::sqrt(A.sum() / A.size()), Eigen::VectorXd::Ones(V.rows()), V);
+
+    auto start = Clock::now();
+    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> ldlt(system.N());
+    const Eigen::MatrixXd X0 = ldlt.solve(system.R());
+    const double ldltTime = secondsSince(start);
+    Eigen::MatrixXd X;
+    ContractionSolver solver;
+    start = Clock::now();
+    solver.solve(system.N(), system.R(), X);
+    const double firstTime = secondsSince(start);
+    start = Clock::now();
+    solver.solve(system.N(), system.R(), X);  // the analysis kept
+    std::printf(
+        "contraction solve: simplicial LDLT %.3f s, own solver %.3f s (%.3f s with its analysis "
+        "kept, %s), results differ by %.1e\n",
+        ldltTime, firstTime, secondsSince(start),
+        solver.lastUsedCholmod() ? "supernodal" : "fell back to LDLT", (X - X0).norm() / X0.norm());
+}
+
 struct StageTimes {
     double merge = 0, contraction = 0, endpoints = 0, root = 0, uField = 0;
     double total() const { return merge + contraction + endpoints + root + uField; }
@@ -58,6 +97,7 @@ StageTimes analyse(Eigen::MatrixXd V, Eigen::MatrixXi F) {
     removeDuplicateVertices(V, F);
     t.merge = secondsSince(start);
 
+    if (timeSolvers) compareSolvers(V, F);
     start = Clock::now();
     Eigen::MatrixXd S = V;
     contractMesh(S, F, 5.0, 10);
@@ -105,6 +145,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--brute-force")
             timeBruteForce = true;
+        else if (arg == "--solvers")
+            timeSolvers = true;
         else if (arg == "--vertices" && i + 1 < argc)
             vertices = std::atoi(argv[++i]);
         else
