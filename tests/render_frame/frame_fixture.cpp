@@ -53,14 +53,6 @@ std::string FrameTest::load(const std::string& path, bool expectOk) {
     return testing::internal::GetCapturedStdout();
 }
 
-void FrameTest::setUAlongX() {
-    r.paramU = (r.V.col(0).array() + 1.5).matrix();
-    r.hasU = true;
-    r.maxU = r.paramU.maxCoeff();
-    glBindBuffer(GL_ARRAY_BUFFER, r.paramVbo);
-    r.uploadParameters();
-}
-
 void FrameTest::drawFrame() {
     glBindFramebuffer(GL_FRAMEBUFFER, callerFbo);
     glViewport(0, 0, width, height);

@@ -25,19 +25,15 @@ class FrameTest : public ::testing::Test {
     void setSize(int width, int height);
     // Loads a mesh file, expecting it to succeed or fail; returns what it printed.
     std::string load(const std::string& path, bool expectOk = true);
-    // Gives the loaded mesh U = x + 1.5 and uploads it.
-    void setUAlongX();
     // One frame into the caller's framebuffer, which stays bound for reading.
     void drawFrame();
     // The pixel at a world point of the z = 0 plane (orthographic camera).
     Rgba pixelAt(double x, double y);
 
     Renderer r;
-    glm::mat4 view;
-    glm::mat4 projection;
+    glm::mat4 view, projection;
     bool ortho = true;
-    int width = 200;
-    int height = 200;
+    int width = 200, height = 200;
     GLuint callerFbo = 0;
 };
 
@@ -46,8 +42,8 @@ inline bool shows(const Rgba& p, float r, float g, float b, float tol = 1e-3f) {
     return std::abs(p.r - r) <= tol && std::abs(p.g - g) <= tol && std::abs(p.b - b) <= tol;
 }
 
-// Closed meshes written as OFF files to a temporary folder, and the suite's
-// small data files.
+// Closed meshes written as OFF files to a temporary folder, and the folder of
+// the suite's small data files.
 struct TestMesh {
     Eigen::MatrixXd V;
     Eigen::MatrixXi F;
@@ -62,4 +58,5 @@ TestMesh tube(double from, double to, double r, int segments, int slices,
 
 // Writes the meshes as one OFF file under the temporary folder; returns the path.
 std::string writeOff(const std::string& name, const std::vector<TestMesh>& parts);
-std::string dataFile(const std::string& name);
+
+inline const std::string dataDir = MORVIK_SOURCE_DIR "/tests/render_frame/data/";

@@ -88,15 +88,19 @@ TEST_F(FrameLook, ContourBandsKeepTheirWidthAllAround) {
     }
 }
 
-TEST_F(FrameLook, ScalarFieldColoursFollowU) {
+TEST_F(FrameLook, UShowsThroughTheColourMapAndAsIsolines) {
     int w = 0, h = 0, channels = 0;
     const std::string mapFile = sourceAssetsDir() + "/textures/" + gradientTextureFiles[0];
     unsigned char* map = stbi_load(mapFile.c_str(), &w, &h, &channels, 3);
     ASSERT_NE(map, nullptr);
     load(writeOff("tube.off", {tube(-1.5, 1.5, 0.5, 64, 48)}));
-    setUAlongX();
-    r.scalar_field.enabled = true;
+    r.paramU = (r.V.col(0).array() + 1.5).matrix();  // 0 to 3 along the tube
+    r.hasU = true;
+    r.maxU = 3.0;
+    glBindBuffer(GL_ARRAY_BUFFER, r.paramVbo);
+    r.uploadParameters();
     r.useBlinnPhong = false;
+    r.scalar_field.enabled = true;
     for (bool invert : {true, false}) {
         r.scalar_field.invert = invert;
         drawFrame();
@@ -110,17 +114,13 @@ TEST_F(FrameLook, ScalarFieldColoursFollowU) {
         }
     }
     stbi_image_free(map);
-}
 
-TEST_F(FrameLook, IsolineCountFollowsTheFrequency) {
-    load(writeOff("tube.off", {tube(-1.5, 1.5, 0.5, 64, 48)}));
-    setUAlongX();
-    r.useBlinnPhong = false;
+    r.scalar_field.enabled = false;
     r.isolines.enabled[0] = true;
     for (int freq : {10, 20, 0}) {  // a frequency of 0 draws no line at all
         r.isolines.freq[0] = static_cast<float>(freq);
         drawFrame();
-        EXPECT_EQ(darkRuns(110, 28, 172), std::max(freq - 1, 0));
+        EXPECT_EQ(darkRuns(110, 28, 172), std::max(freq - 1, 0)) << freq;
     }
 }
 

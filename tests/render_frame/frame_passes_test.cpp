@@ -132,10 +132,8 @@ TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
         return shows(p, 0.5f, 0.5f, 0.5f) ? '-' : '?';
     };
     // What shows at the root and at the tip for each pair of flags.
-    for (auto [root, ends, shown] : {std::tuple{false, false, "--"},
-                                     {true, false, "r-"},
-                                     {false, true, "gg"},
-                                     {true, true, "rg"}}) {
+    for (auto [root, ends, shown] :
+         {std::tuple{0, 0, "--"}, {1, 0, "r-"}, {0, 1, "gg"}, {1, 1, "rg"}}) {
         r.renderRootpoint = root;
         r.renderEndpoints = ends;
         drawFrame();

@@ -15,19 +15,26 @@ GLint bufferSize(GLenum target, GLuint buffer) {
 
 using MeshLoad = FrameTest;
 
-TEST_F(MeshLoad, PlacementOfTheUnitCubeAndTheNormalisedBox) {
-    EXPECT_EQ(load(dataFile("cube.off")),
+TEST_F(MeshLoad, PlacementFollowsTheFileAndSurvivesOneWithoutVertices) {
+    EXPECT_EQ(load(dataDir + "cube.off"),
               "Mesh radius = 0.866025, center is (0.500000 , 0.500000 , 0.500000)\n");
+    EXPECT_EQ(r.modelMatrix, glm::mat4(1.0f));
+    // A file without vertices keeps the placement (no NaN) and says so.
+    EXPECT_NE(load(dataDir + "empty.off").find("WARNING: "), std::string::npos);
+    EXPECT_FLOAT_EQ(r.meshRadius, 0.8660254f);
     EXPECT_EQ(r.modelMatrix, glm::mat4(1.0f));
 
     r.normalizeOnLoad = true;
-    EXPECT_EQ(load(dataFile("box211.off")),
+    EXPECT_EQ(load(dataDir + "box211.off"),
               "Mesh radius = 3.061862, center is (1.000000 , 0.500000 , 0.500000)\n");
     EXPECT_EQ(r.modelMatrix, glm::mat4(glm::mat3(2.5f)));
+    // A box without extent is not normalised to infinity.
+    load(dataDir + "point.off");
+    EXPECT_EQ(r.modelMatrix, glm::mat4(1.0f));
 
     // Centring moves the box centre to the origin; meshCenter stays the file's.
     r.centerOnLoad = true;
-    load(dataFile("box211.off"));
+    load(dataDir + "box211.off");
     EXPECT_EQ(r.meshCenter[0], 1.0f);
     const glm::vec4 centre = r.modelMatrix * glm::vec4(1.0f, 0.5f, 0.5f, 1.0f);
     EXPECT_NEAR(glm::length(glm::vec3(centre)), 0.0f, 1e-6f);
@@ -35,7 +42,7 @@ TEST_F(MeshLoad, PlacementOfTheUnitCubeAndTheNormalisedBox) {
 
 TEST_F(MeshLoad, DuplicatedVerticesUploadMergedAndSmooth) {
     // Two triangles folded along an edge, each with its own copies of it.
-    EXPECT_NE(load(dataFile("fold.off"))
+    EXPECT_NE(load(dataDir + "fold.off")
                   .find("Removed duplicate vertices, new mesh has 4 vertices and 2 faces\n"),
               std::string::npos);
     EXPECT_EQ(bufferSize(GL_ARRAY_BUFFER, r.positionVbo), 4 * 12);
@@ -54,22 +61,10 @@ TEST_F(MeshLoad, DuplicatedVerticesUploadMergedAndSmooth) {
 
 TEST_F(MeshLoad, AFailedLoadAfterAGoodOneLeavesAnEmptyMesh) {
     for (const char* bad : {"missing.off", "broken.off"}) {
-        load(dataFile("cube.off"));
+        load(dataDir + "cube.off");
         r.endpoints = {0, 6};
-        EXPECT_EQ(load(dataFile(bad), false), "ERROR: Failed to load mesh\n");
+        EXPECT_EQ(load(dataDir + bad, false), "ERROR: Failed to load mesh\n");
         EXPECT_EQ(r.V.rows() + r.F.rows(), 0) << bad;
         EXPECT_TRUE(r.endpoints.empty()) << bad;
     }
-}
-
-TEST_F(MeshLoad, AMeshWithoutVerticesKeepsThePreviousPlacement) {
-    load(dataFile("cube.off"));
-    EXPECT_NE(load(dataFile("empty.off")).find("WARNING: "), std::string::npos);
-    EXPECT_FLOAT_EQ(r.meshRadius, 0.8660254f);
-    EXPECT_EQ(r.modelMatrix, glm::mat4(1.0f));
-
-    // A box without extent is not normalised to infinity.
-    r.normalizeOnLoad = true;
-    load(dataFile("point.off"));
-    EXPECT_EQ(r.modelMatrix, glm::mat4(1.0f));
 }

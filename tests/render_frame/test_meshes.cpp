@@ -73,7 +73,3 @@ std::string writeOff(const std::string& name, const std::vector<TestMesh>& parts
     }
     return path;
 }
-
-std::string dataFile(const std::string& name) {
-    return MORVIK_SOURCE_DIR "/tests/render_frame/data/" + name;
-}
