@@ -30,7 +30,8 @@ void FrameTest::SetUp() {
         return makeCallerFramebuffer(1025, 768);
     }();
     callerFbo = fbo;
-    fbWidth = fbHeight = 200;
+    fbWidth = width;
+    fbHeight = height;
     r.init();
     glEnable(GL_CULL_FACE);
     view = glm::lookAt(glm::vec3(0, 0, 10), glm::vec3(0, 0, 0), glm::vec3(0, 1, 0));

@@ -1,5 +1,5 @@
 // What a frame shows: background, lighting, contour bands, the U field
-// through the colour map, isolines and V across a vessel. The scenes: a unit
+// through the colour map and as isolines, and V across a vessel. The scenes: a unit
 // sphere at the origin (50 pixels of radius about pixel (100, 100)) and a
 // tube along x from -1.5 to 1.5 (pixels 25 to 175) of radius 0.5 (25 pixels
 // about row 100).
@@ -88,12 +88,13 @@ TEST_F(FrameLook, ContourBandsKeepTheirWidthAllAround) {
     }
 }
 
-TEST_F(FrameLook, UShowsThroughTheColourMapAndAsIsolines) {
+TEST_F(FrameLook, UAlongTheVesselAndVAcrossIt) {
+    load(writeOff("tube.off", {tube(-1.5, 1.5, 0.5, 64, 48)}));
+    // U through the colour map, read here from its file.
     int w = 0, h = 0, channels = 0;
     const std::string mapFile = sourceAssetsDir() + "/textures/" + gradientTextureFiles[0];
     unsigned char* map = stbi_load(mapFile.c_str(), &w, &h, &channels, 3);
     ASSERT_NE(map, nullptr);
-    load(writeOff("tube.off", {tube(-1.5, 1.5, 0.5, 64, 48)}));
     r.paramU = (r.V.col(0).array() + 1.5).matrix();  // 0 to 3 along the tube
     r.hasU = true;
     r.maxU = 3.0;
@@ -115,6 +116,7 @@ TEST_F(FrameLook, UShowsThroughTheColourMapAndAsIsolines) {
     }
     stbi_image_free(map);
 
+    // Isolines of U: frequency - 1 of them inside the tube.
     r.scalar_field.enabled = false;
     r.isolines.enabled[0] = true;
     for (int freq : {10, 20, 0}) {  // a frequency of 0 draws no line at all
@@ -122,14 +124,12 @@ TEST_F(FrameLook, UShowsThroughTheColourMapAndAsIsolines) {
         drawFrame();
         EXPECT_EQ(darkRuns(110, 28, 172), std::max(freq - 1, 0)) << freq;
     }
-}
 
-TEST_F(FrameLook, VRunsFromTheContourToTheCentreLine) {
-    load(writeOff("tube.off", {tube(-1.5, 1.5, 0.5, 64, 48)}));
-    r.contourWidth = 0.04f / (r.meshRadius * 0.002f);  // 2 pixels
-    r.debug_float = 1.0f;                              // shows V as grey
+    // V across the tube, shown as grey under a contour band of 2 pixels.
+    r.contourWidth = 0.04f / (r.meshRadius * 0.002f);
+    r.debug_float = 1.0f;
     drawFrame();
-    // Across the tube (radius 25 pixels about row 100): V = distance / 25.
+    // Radius 25 pixels about row 100: V = distance from the contour / 25.
     EXPECT_GT(readPixel(100, 100).r, 0.93f);
     for (int d = 3; d <= 21; d += 6) {
         EXPECT_NEAR(readPixel(100, 75 + d).r, d / 25.0f, 0.08f) << d;
