@@ -1,5 +1,6 @@
-// The contraction's factorise-and-solve step: supernodal Cholesky where the
-// system is sound, and exactly the simplicial LDLT's outcome everywhere else.
+// The contraction's linear algebra: normal equations formed into a kept
+// pattern are bit for bit the sparse products, and the solver is CHOLMOD
+// where the system is sound and exactly LDLT's outcome everywhere else.
 #include <gtest/gtest.h>
 
 #include <Eigen/SparseCholesky>
@@ -7,102 +8,137 @@
 #include <limits>
 
 #include "analysis/contraction_solver.h"
+#include "analysis/normal_equations.h"
 #include "child_process.h"
 #include "geometry/cotmatrix.h"
 #include "test_meshes.h"
+#include "vessel_tree.h"
 
 namespace {
 
 using SparseMatrix = Eigen::SparseMatrix<double>;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
 
-// The first iteration's normal matrix on a mesh: 2 L^T w^2 2 L + I.
-SparseMatrix normalMatrix(const test_meshes::Mesh& mesh, double w) {
+template <typename T>
+bool sameBits(const T* a, const T* b, Eigen::Index count) {
+    return count == 0 || std::memcmp(a, b, sizeof(T) * count) == 0;
+}
+
+SparseMatrix doubledLaplacian(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F) {
     SparseMatrix L;
-    geometry::cotmatrix(mesh.V, mesh.F, L);
-    L *= 2.0 * w;
-    SparseMatrix I(L.rows(), L.cols());
-    I.setIdentity();
-    return SparseMatrix(L.transpose() * L) + I;
+    geometry::cotmatrix(V, F, L);
+    return 2.0 * L;
 }
 
-struct LdltOutcome {
-    Eigen::ComputationInfo info;
-    Eigen::MatrixXd X;
-};
+// Forms the system, then checks its pattern and every value's bits (signed
+// zeros and not-a-number included) against the stacked sparse products.
+void formAndCompare(NormalEquations& system, const SparseMatrix& L, double wl,
+                    const Eigen::VectorXd& wh, const Eigen::MatrixXd& S, bool reused) {
+    system.form(L, wl, wh, S);
+    EXPECT_EQ(system.reusedPattern(), reused);
+    SparseMatrix N;
+    Eigen::MatrixXd R;
+    sparseProductNormalEquations(L, wl, wh, S, N, R);
+    const SparseMatrix& M = system.N();
+    ASSERT_EQ(M.nonZeros(), N.nonZeros());
+    EXPECT_TRUE(sameBits(M.outerIndexPtr(), N.outerIndexPtr(), N.outerSize() + 1));
+    EXPECT_TRUE(sameBits(M.innerIndexPtr(), N.innerIndexPtr(), N.nonZeros()));
+    EXPECT_TRUE(sameBits(M.valuePtr(), N.valuePtr(), N.nonZeros()));
+    ASSERT_EQ(system.R().size(), R.size());
+    EXPECT_TRUE(sameBits(system.R().data(), R.data(), R.size()));
+}
 
-LdltOutcome ldlt(const SparseMatrix& N, const Eigen::MatrixXd& R, const Eigen::MatrixXd& X0) {
-    LdltOutcome out{Eigen::Success, X0};
+// LDLT's status and result (X0 where it fails).
+Eigen::ComputationInfo ldlt(const SparseMatrix& N, const Eigen::MatrixXd& R, Eigen::MatrixXd& X) {
     Eigen::SimplicialLDLT<SparseMatrix> solver(N);
-    if (solver.info() == Eigen::Success) {
-        Eigen::MatrixXd X = solver.solve(R);
-        if (solver.info() == Eigen::Success) out.X = X;
-    }
-    out.info = solver.info();
-    return out;
-}
-
-SparseMatrix fromDense(const Eigen::MatrixXd& D) {
-    return D.sparseView();
+    if (solver.info() != Eigen::Success) return solver.info();
+    const Eigen::MatrixXd Y = solver.solve(R);
+    if (solver.info() == Eigen::Success) X = Y;
+    return solver.info();
 }
 
 }  // namespace
 
-// A sound system is solved by CHOLMOD, to rounding what LDLT gives, and a
-// second matrix of the same pattern reuses the analysis.
+// Iterations as contraction runs them (points move, weights grow and vary,
+// then zeros of both signs and non-finite weights); then new patterns: a
+// mesh with a vertex no face uses, and no faces at all.
+TEST(NormalEquations, KeptPatternGivesTheSparseProductsBitForBit) {
+    Eigen::MatrixXd V;
+    Eigen::MatrixXi F;
+    vessel_tree::bifurcationMesh(3000, V, F);
+    const Eigen::Index n = V.rows();
+    NormalEquations system;
+    double wl = 0.001 * 0.37;
+    Eigen::VectorXd wh = Eigen::VectorXd::Ones(n);
+    for (int it = 0; it < 4; ++it) {
+        formAndCompare(system, doubledLaplacian(V, F), wl, wh, V, it > 0);
+        V = 0.9 * V + 0.1 * Eigen::MatrixXd::Random(n, 3);
+        wl *= 5.0;
+        wh = Eigen::VectorXd::Random(n).cwiseAbs() * 3.0 + Eigen::VectorXd::Ones(n);
+    }
+    V(0, 0) = 0.0, V(1, 1) = -0.0, wh(2) = 0.0, wh(3) = kInf, wh(4) = kNaN;
+    formAndCompare(system, doubledLaplacian(V, F), wl, wh, V, true);
+
+    const auto sphere = test_meshes::icosphere(1.0, 2);
+    Eigen::MatrixXd U(sphere.V.rows() + 1, 3);
+    U << sphere.V, 5.0, 5.0, 5.0;
+    const Eigen::VectorXd w = Eigen::VectorXd::LinSpaced(U.rows(), 1.0, 2.0);
+    formAndCompare(system, doubledLaplacian(U, sphere.F), 0.25, w, U, false);
+    formAndCompare(system, doubledLaplacian(U, sphere.F), 1.25, w, 2.0 * U, true);
+    formAndCompare(system, SparseMatrix(4, 4), 1.0, w.head(4), U.topRows(4), false);
+    formAndCompare(system, SparseMatrix(4, 4), 2.0, w.head(4), U.topRows(4), true);
+}
+
+// Sound systems (the first iteration's 2 L^T w^2 2 L + I at several w, one
+// pattern) go through CHOLMOD and agree with LDLT to rounding.
 TEST(ContractionSolver, SoundSystemsMatchLdlt) {
     const auto sphere = test_meshes::icosphere(1.0, 3);
     ContractionSolver solver;
     for (double w : {0.01, 0.5, 40.0}) {
-        const SparseMatrix N = normalMatrix(sphere, w);
-        Eigen::MatrixXd X;
+        const SparseMatrix L = w * doubledLaplacian(sphere.V, sphere.F);
+        SparseMatrix I(L.rows(), L.cols());
+        I.setIdentity();
+        const SparseMatrix N = SparseMatrix(L.transpose() * L) + I;
+        Eigen::MatrixXd X, reference;
         ASSERT_EQ(solver.solve(N, sphere.V, X), Eigen::Success);
         EXPECT_TRUE(solver.lastUsedCholmod());
-        const LdltOutcome reference = ldlt(N, sphere.V, X);
-        EXPECT_LT((X - reference.X).norm(), 1e-12 * reference.X.norm()) << w;
-        EXPECT_LT((N * X - sphere.V).norm(), 1e-9 * sphere.V.norm()) << w;
+        ASSERT_EQ(ldlt(N, sphere.V, reference), Eigen::Success);
+        EXPECT_LT((X - reference).norm(), 1e-12 * reference.norm()) << w;
     }
 }
 
-// Systems CHOLMOD declines take LDLT's way: an indefinite one that LDLT
-// solves, a singular one it fails on (X untouched), one with a value that is
-// not a number or infinite, and the empty one. Nothing is printed.
+// Systems CHOLMOD declines (indefinite, which LDLT solves; singular, which it
+// fails on; a NaN or infinite entry; empty) get LDLT's status and result bit
+// for bit, X untouched on failure, and nothing is printed.
 TEST(ContractionSolver, DeclinedSystemsGetLdltsOutcome) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
     Eigen::MatrixXd indefinite(3, 3), singular(3, 3), notANumber(3, 3), infinite(3, 3);
     indefinite << 2, 1, 0, 1, -3, 1, 0, 1, 4;
     singular << 1, 1, 0, 1, 1, 0, 0, 0, 2;
-    notANumber << 2, 0, 0, 0, nan, 0, 0, 0, 2;
-    infinite << 2, 1, 0, 1, inf, 0, 0, 0, 2;
-    const Eigen::MatrixXd R = (Eigen::MatrixXd(3, 3) << 1, 2, 3, 4, 5, 6, 7, 8, 9).finished();
-    const Eigen::MatrixXd X0 = Eigen::MatrixXd::Constant(3, 3, 42.0);
-
-    ChildResult printed = runInChild([&] {
-        for (const Eigen::MatrixXd& D : {indefinite, singular, notANumber, infinite}) {
-            ContractionSolver solver;
-            Eigen::MatrixXd X = X0;
-            solver.solve(fromDense(D), R, X);
-        }
-    });
-    EXPECT_EQ(printed.out, "");
-    EXPECT_EQ(printed.err, "");
-
-    for (const Eigen::MatrixXd& D : {indefinite, singular, notANumber, infinite}) {
-        const SparseMatrix N = fromDense(D);
+    notANumber << 2, 0, 0, 0, kNaN, 0, 0, 0, 2;
+    infinite << 2, 1, 0, 1, kInf, 0, 0, 0, 2;
+    const Eigen::MatrixXd R = Eigen::MatrixXd::Random(3, 3),
+                          X0 = Eigen::MatrixXd::Constant(3, 3, 42);
+    const struct {
+        Eigen::MatrixXd D;
+        Eigen::ComputationInfo info;
+    } cases[] = {{indefinite, Eigen::Success},
+                 {singular, Eigen::NumericalIssue},
+                 {notANumber, Eigen::Success},
+                 {infinite, Eigen::Success}};
+    for (const auto& c : cases) {
+        const SparseMatrix N = c.D.sparseView();
+        Eigen::MatrixXd X = X0, reference = X0;
         ContractionSolver solver;
-        Eigen::MatrixXd X = X0;
-        const Eigen::ComputationInfo info = solver.solve(N, R, X);
-        const LdltOutcome reference = ldlt(N, R, X0);
-        EXPECT_FALSE(solver.lastUsedCholmod()) << D;
-        EXPECT_EQ(info, reference.info) << D;
-        // Bit for bit, not-a-number entries included.
-        EXPECT_EQ(0, std::memcmp(X.data(), reference.X.data(), sizeof(double) * X.size())) << D;
+        const ChildResult printed = runInChild([&] { solver.solve(N, R, X); });
+        EXPECT_EQ(printed.out + printed.err, "");
+        const Eigen::ComputationInfo expected = ldlt(N, R, reference);
+        EXPECT_EQ(expected, c.info) << c.D;
+        EXPECT_EQ(solver.solve(N, R, X), expected) << c.D;
+        EXPECT_FALSE(solver.lastUsedCholmod()) << c.D;
+        EXPECT_TRUE(sameBits(X.data(), reference.data(), X.size())) << c.D;
     }
-    EXPECT_EQ(ldlt(fromDense(indefinite), R, X0).info, Eigen::Success);
-    EXPECT_EQ(ldlt(fromDense(singular), R, X0).info, Eigen::NumericalIssue);
-
     ContractionSolver solver;
     Eigen::MatrixXd X(0, 3);
     EXPECT_EQ(solver.solve(SparseMatrix(0, 0), Eigen::MatrixXd(0, 3), X), Eigen::Success);
-    EXPECT_EQ(X.rows(), 0);
 }

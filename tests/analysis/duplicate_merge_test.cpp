@@ -5,54 +5,37 @@
 #include "child_process.h"
 #include "test_meshes.h"
 
-TEST(RemoveDuplicateVertices, NothingToMergeLeavesMeshExactlyAsItWas) {
+// Nothing to merge leaves the mesh exactly as it was (in reversed order, which
+// a merge in first-occurrence order would change) and prints nothing.
+TEST(RemoveDuplicateVertices, NothingToMergeLeavesTheMeshAlone) {
     const auto mesh = test_meshes::icosphere(1.0, 2);
-    Eigen::MatrixXd V = mesh.V;
-    Eigen::MatrixXi F = mesh.F;
-    // Reverse the vertex order, so that a merge in first-occurrence order
-    // would have to reorder them if it touched anything.
-    V = V.colwise().reverse().eval();
-    F = (static_cast<int>(V.rows()) - 1 - F.array()).matrix();
+    Eigen::MatrixXd V = mesh.V.colwise().reverse();
+    Eigen::MatrixXi F = (static_cast<int>(V.rows()) - 1 - mesh.F.array()).matrix();
     const Eigen::MatrixXd V0 = V;
     const Eigen::MatrixXi F0 = F;
-    ChildResult r = runInChild([&] { removeDuplicateVertices(V, F); });
-    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(runInChild([&] { removeDuplicateVertices(V, F); }).out, "");
     removeDuplicateVertices(V, F);
     EXPECT_EQ(V, V0);
     EXPECT_EQ(F, F0);
 }
 
-TEST(RemoveDuplicateVertices, SharedEdgeStoredTwice) {
-    Eigen::MatrixXd V(6, 3);
-    V << 0, 0, 0, 1, 0, 0, 0, 1, 0,  //
-        1, 0, 0, 1, 1, 0, 0, 1, 0;
-    Eigen::MatrixXi F(2, 3);
-    F << 0, 1, 2, 3, 4, 5;
-    ChildResult r = runInChild([&] { removeDuplicateVertices(V, F); });
-    EXPECT_EQ(r.out, "Removed duplicate vertices, new mesh has 4 vertices and 2 faces\n");
+// A shared edge stored twice, a pair 3e-7 apart (one multiple of 1e-6: merged,
+// its face kept as a degenerate one) and a pair 2e-6 apart (kept apart).
+TEST(RemoveDuplicateVertices, MergesWithinToleranceKeepingEveryFace) {
+    Eigen::MatrixXd V(9, 3);
+    V << 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0,  //
+        5.0000001, 1, 1, 5.0000004, 1, 1, 2e-6, 0, 0;
+    Eigen::MatrixXi F(4, 3);
+    F << 0, 1, 2, 3, 4, 5, 0, 6, 7, 7, 8, 0;
+    const Eigen::MatrixXd corners = V(F.reshaped(), Eigen::all);
+    const ChildResult r = runInChild([&] { removeDuplicateVertices(V, F); });
+    EXPECT_EQ(r.out, "Removed duplicate vertices, new mesh has 6 vertices and 4 faces\n");
     removeDuplicateVertices(V, F);
-    ASSERT_EQ(V.rows(), 4);
-    ASSERT_EQ(F.rows(), 2);
-    // Every face still has its corners where they were.
-    EXPECT_EQ(V.row(F(1, 0)), Eigen::RowVector3d(1, 0, 0));
-    EXPECT_EQ(V.row(F(1, 1)), Eigen::RowVector3d(1, 1, 0));
-    EXPECT_EQ(V.row(F(1, 2)), Eigen::RowVector3d(0, 1, 0));
+    ASSERT_EQ(V.rows(), 6);
+    ASSERT_EQ(F.rows(), 4);
+    EXPECT_LT((V(F.reshaped(), Eigen::all) - corners).cwiseAbs().maxCoeff(), 1e-6);
     EXPECT_EQ(F(0, 1), F(1, 0));
     EXPECT_EQ(F(0, 2), F(1, 2));
-}
-
-TEST(RemoveDuplicateVertices, ToleranceAndDegenerateFaces) {
-    // Corners 1 and 2 differ by 3e-7 (same multiple of 1e-6): they merge, and
-    // the first face keeps its place as a degenerate face. Corner 3 differs
-    // from corner 0 by 2e-6: never merged.
-    Eigen::MatrixXd V(4, 3);
-    V << 0, 0, 0, 5.0000001, 1, 1, 5.0000004, 1, 1, 2e-6, 0, 0;
-    Eigen::MatrixXi F(2, 3);
-    F << 0, 1, 2, 2, 3, 0;
-    removeDuplicateVertices(V, F);
-    ASSERT_EQ(V.rows(), 3);
-    ASSERT_EQ(F.rows(), 2);
-    EXPECT_EQ(F(0, 1), F(0, 2));
-    EXPECT_NE(F(0, 0), F(1, 1));
-    EXPECT_EQ(V.row(F(1, 1)), Eigen::RowVector3d(2e-6, 0, 0));
+    EXPECT_EQ(F(2, 1), F(2, 2));
+    EXPECT_NE(F(3, 1), F(3, 2));
 }

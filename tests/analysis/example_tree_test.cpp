@@ -2,191 +2,137 @@
 // lines: the committed example meshes and a generated tree.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
-#include "analysis/endpoints.h"
 #include "analysis/remove_duplicate_vertices.h"
-#include "analysis/skeleton_contraction.h"
-#include "analysis/u_field.h"
 #include "geometry/read_triangle_mesh.h"
+#include "tree_analysis.h"
 #include "vessel_tree.h"
 
 namespace {
 
-struct AnalysedTree {
+struct KnownTree {
     std::string name;
     Eigen::MatrixXd V;
     Eigen::MatrixXi F;
     vessel_tree::CentreLines lines;
-    std::vector<int> endpoints;
-    int root = -1;
-    Eigen::VectorXd U;
+    TreeAnalysis result;
+
+    bool near(int vertex, const Eigen::Vector3d& p, double distance) const {
+        return (V.row(vertex).transpose() - p).norm() < distance;
+    }
 };
 
-// What the mesh-loading driver does after reading a file.
-void analyse(AnalysedTree& t) {
-    removeDuplicateVertices(t.V, t.F);
-    Eigen::MatrixXd S = t.V;
-    contractMesh(S, t.F, 5.0, 10);
-    findEndpoints(S, t.F, t.endpoints);
-    t.root = findRootPoint(t.endpoints, t.V, t.F);
-    if (t.root >= 0) computeUField(t.V, t.F, t.root, t.U);
-}
-
-AnalysedTree fromAsset(const std::string& file) {
-    AnalysedTree t;
-    t.name = file;
+KnownTree fromAsset(const std::string& file, const vessel_tree::CentreLines& lines) {
+    KnownTree t{file, {}, {}, lines, {}};
     const std::string path = std::string(MORVIK_SOURCE_DIR) + "/assets/example_meshes/" + file;
     EXPECT_TRUE(geometry::read_triangle_mesh(path, t.V, t.F)) << path;
+    removeDuplicateVertices(t.V, t.F);
     return t;
 }
 
-// The trees are analysed once for the whole suite.
-const std::vector<AnalysedTree>& trees() {
-    static const std::vector<AnalysedTree> all = [] {
-        std::vector<AnalysedTree> out;
-        // The committed example is the generator's default tree.
-        out.push_back(fromAsset("vesselTree4.off"));
-        out.back().lines = vessel_tree::treeCentreLines(vessel_tree::TreeOptions{});
-        out.push_back(fromAsset("bifurcation.off"));
-        {
-            Eigen::MatrixXd V;
-            Eigen::MatrixXi F;
-            vessel_tree::bifurcationMesh(3000, V, F, &out.back().lines);
-        }
-        AnalysedTree generated;
-        generated.name = "generated tree, 6 tips";
-        vessel_tree::TreeOptions options;
-        options.tips = 6;
-        options.targetVertices = 9000;
-        options.seed = 11;
-        vessel_tree::treeMesh(options, generated.V, generated.F, &generated.lines);
-        out.push_back(generated);
-        for (AnalysedTree& t : out) analyse(t);
+// Analysed once for the whole suite. The committed meshes are the generator's.
+const std::vector<KnownTree>& trees() {
+    static const std::vector<KnownTree> all = [] {
+        Eigen::MatrixXd V;
+        Eigen::MatrixXi F;
+        vessel_tree::CentreLines bifurcation;
+        vessel_tree::bifurcationMesh(3000, V, F, &bifurcation);
+        std::vector<KnownTree> out = {
+            fromAsset("vesselTree4.off", vessel_tree::treeCentreLines({})),
+            fromAsset("bifurcation.off", bifurcation),
+            KnownTree{"generated, 6 tips", {}, {}, {}, {}}};
+        vessel_tree::treeMesh({6, 9000, 11}, out[2].V, out[2].F, &out[2].lines);
+        for (KnownTree& t : out) t.result = analyse(t.V, t.F);
         return out;
     }();
     return all;
 }
 
-Eigen::Vector3d position(const AnalysedTree& t, int i) {
-    return t.V.row(i).transpose();
-}
-
-// The segments from the trunk's free end to tip k, in that order.
-std::vector<const vessel_tree::Segment*> pathToTip(const vessel_tree::CentreLines& lines,
-                                                   size_t k) {
-    int last = -1;
-    double best = 1e300;
-    for (size_t s = 0; s < lines.segments.size(); ++s) {
-        const double d = (lines.segments[s].b - lines.tips[k]).norm();
-        if (d < best) best = d, last = static_cast<int>(s);
-    }
+// The segments from the trunk's free end to tip k, and their length.
+std::vector<const vessel_tree::Segment*> pathToTip(const vessel_tree::CentreLines& lines, size_t k,
+                                                   double* length = nullptr) {
+    int s = 0;
+    for (size_t i = 0; i < lines.segments.size(); ++i)
+        if ((lines.segments[i].b - lines.tips[k]).norm() <
+            (lines.segments[s].b - lines.tips[k]).norm())
+            s = static_cast<int>(i);
     std::vector<const vessel_tree::Segment*> path;
-    for (int s = last; s >= 0; s = lines.segments[s].parent) path.push_back(&lines.segments[s]);
-    std::reverse(path.begin(), path.end());
+    for (; s >= 0; s = lines.segments[s].parent) path.insert(path.begin(), &lines.segments[s]);
+    if (length) {
+        *length = 0.0;
+        for (const auto* seg : path) *length += (seg->b - seg->a).norm();
+    }
     return path;
-}
-
-double pathLength(const std::vector<const vessel_tree::Segment*>& path) {
-    double length = 0.0;
-    for (const auto* s : path) length += (s->b - s->a).norm();
-    return length;
-}
-
-// Mean U of the vertices around a centre-line point; false if none is there.
-bool meanUAround(const AnalysedTree& t, const Eigen::Vector3d& p, double radius, double& mean) {
-    double sum = 0.0;
-    int count = 0;
-    for (int i = 0; i < t.V.rows(); ++i)
-        if ((position(t, i) - p).norm() < radius) sum += t.U(i), ++count;
-    if (count == 0) return false;
-    mean = sum / count;
-    return true;
 }
 
 }  // namespace
 
-TEST(ExampleTrees, EveryTipHasAnEndpointAndEveryEndpointIsAnEnd) {
-    for (const AnalysedTree& t : trees()) {
+// Every tip has an endpoint near it, every endpoint lies near a tip or the
+// root, and the root lies at the trunk's end.
+TEST(ExampleTrees, EndpointsAtTheTipsAndRootAtTheTrunksEnd) {
+    for (const KnownTree& t : trees()) {
         SCOPED_TRACE(t.name);
-        ASSERT_FALSE(t.lines.tips.empty());
-        for (size_t k = 0; k < t.lines.tips.size(); ++k) {
-            double nearest = 1e300;
-            for (int e : t.endpoints)
-                nearest = std::min(nearest, (position(t, e) - t.lines.tips[k]).norm());
-            EXPECT_LT(nearest, 2.0 * t.lines.tipRadii[k]) << "tip " << k;
-        }
-        for (int e : t.endpoints) {
-            bool nearAnEnd = (position(t, e) - t.lines.root).norm() < 2.0 * t.lines.rootRadius;
-            for (size_t k = 0; k < t.lines.tips.size(); ++k)
-                nearAnEnd = nearAnEnd ||
-                            (position(t, e) - t.lines.tips[k]).norm() < 2.0 * t.lines.tipRadii[k];
+        const auto& [lines, r] = std::tie(t.lines, t.result);
+        ASSERT_FALSE(lines.tips.empty());
+        for (size_t k = 0; k < lines.tips.size(); ++k)
+            EXPECT_TRUE(std::any_of(
+                r.endpoints.begin(), r.endpoints.end(),
+                [&](int e) { return t.near(e, lines.tips[k], 2.0 * lines.tipRadii[k]); }))
+                << "tip " << k;
+        for (int e : r.endpoints) {
+            bool nearAnEnd = t.near(e, lines.root, 2.0 * lines.rootRadius);
+            for (size_t k = 0; k < lines.tips.size(); ++k)
+                nearAnEnd = nearAnEnd || t.near(e, lines.tips[k], 2.0 * lines.tipRadii[k]);
             EXPECT_TRUE(nearAnEnd) << "endpoint " << e << " lies far from every end";
         }
+        ASSERT_GE(r.root, 0);
+        EXPECT_TRUE(t.near(r.root, lines.root, 1.5 * lines.rootRadius));
     }
 }
 
-TEST(ExampleTrees, RootIsAtTheTrunksEnd) {
-    for (const AnalysedTree& t : trees()) {
+// U is 0 at the trunk's end and largest, about the path's length, at a tip
+// whose path is among the longest. Sampled along each root-to-tip centre
+// line, it never falls by more than a little noise and grows by most of its
+// range.
+TEST(ExampleTrees, UGrowsFromTheRootToAFarTip) {
+    for (const KnownTree& t : trees()) {
         SCOPED_TRACE(t.name);
-        ASSERT_GE(t.root, 0);
-        EXPECT_LT((position(t, t.root) - t.lines.root).norm(), 1.5 * t.lines.rootRadius);
-    }
-}
-
-TEST(ExampleTrees, UIsZeroAtTheRootAndLargestAtAFarTip) {
-    for (const AnalysedTree& t : trees()) {
-        SCOPED_TRACE(t.name);
-        ASSERT_EQ(t.U.size(), t.V.rows());
-        ASSERT_TRUE(t.U.allFinite());
-        const double Dmax = t.U.maxCoeff();
-        EXPECT_EQ(t.U.minCoeff(), 0.0);
-        EXPECT_LT(t.U(t.root), 0.02 * Dmax);
+        const Eigen::VectorXd& U = t.result.U;
+        ASSERT_EQ(U.size(), t.V.rows());
+        ASSERT_TRUE(U.allFinite());
+        const double Dmax = U.maxCoeff();
         int lowest, highest;
-        t.U.minCoeff(&lowest);
-        t.U.maxCoeff(&highest);
-        EXPECT_LT((position(t, lowest) - t.lines.root).norm(), 2.0 * t.lines.rootRadius);
+        EXPECT_EQ(U.minCoeff(&lowest), 0.0);
+        U.maxCoeff(&highest);
+        EXPECT_LT(U(t.result.root), 0.02 * Dmax);
+        EXPECT_TRUE(t.near(lowest, t.lines.root, 2.0 * t.lines.rootRadius));
 
-        // The highest value lies at a tip whose path is among the longest,
-        // and is about the geodesic length of that path.
-        double longest = 0.0;
-        for (size_t k = 0; k < t.lines.tips.size(); ++k)
-            longest = std::max(longest, pathLength(pathToTip(t.lines, k)));
+        std::vector<double> lengths(t.lines.tips.size());
+        for (size_t k = 0; k < lengths.size(); ++k) pathToTip(t.lines, k, &lengths[k]);
+        const double longest = *std::max_element(lengths.begin(), lengths.end());
         bool atFarTip = false;
-        for (size_t k = 0; k < t.lines.tips.size(); ++k) {
-            if ((position(t, highest) - t.lines.tips[k]).norm() < 2.0 * t.lines.tipRadii[k]) {
-                atFarTip = pathLength(pathToTip(t.lines, k)) > 0.8 * longest;
-            }
-        }
+        for (size_t k = 0; k < lengths.size(); ++k)
+            atFarTip = atFarTip || (t.near(highest, t.lines.tips[k], 2.0 * t.lines.tipRadii[k]) &&
+                                    lengths[k] > 0.8 * longest);
         EXPECT_TRUE(atFarTip) << "U is largest at vertex " << highest;
         EXPECT_GT(Dmax, 0.8 * longest);
         EXPECT_LT(Dmax, 1.3 * longest);
-    }
-}
 
-// Sampled along each root-to-tip centre line, U never falls by more than a
-// little noise and grows by most of its range.
-TEST(ExampleTrees, UGrowsAlongEveryRootToTipPath) {
-    for (const AnalysedTree& t : trees()) {
-        SCOPED_TRACE(t.name);
-        const double Dmax = t.U.maxCoeff();
-        for (size_t k = 0; k < t.lines.tips.size(); ++k) {
-            std::vector<double> samples;
-            for (const auto* s : pathToTip(t.lines, k)) {
+        for (size_t k = 0; k < lengths.size(); ++k) {
+            std::vector<double> means;  // of U around points of the path
+            for (const auto* s : pathToTip(t.lines, k))
                 for (double f : {0.0, 0.5}) {
-                    double mean;
-                    if (meanUAround(t, s->a + f * (s->b - s->a),
-                                    1.5 * (s->ra + f * (s->rb - s->ra)), mean))
-                        samples.push_back(mean);
+                    double sum = 0.0;
+                    int count = 0;
+                    for (int i = 0; i < t.V.rows(); ++i)
+                        if (t.near(i, s->a + f * (s->b - s->a),
+                                   1.5 * (s->ra + f * (s->rb - s->ra))))
+                            sum += U(i), ++count;
+                    if (count > 0) means.push_back(sum / count);
                 }
-            }
-            ASSERT_GE(samples.size(), 4u);
-            for (size_t j = 1; j < samples.size(); ++j)
-                EXPECT_GT(samples[j], samples[j - 1] - 0.03 * Dmax)
-                    << "tip " << k << " sample " << j;
-            EXPECT_GT(samples.back() - samples.front(), 0.4 * Dmax) << "tip " << k;
+            ASSERT_GE(means.size(), 4u);
+            for (size_t j = 1; j < means.size(); ++j)
+                EXPECT_GT(means[j], means[j - 1] - 0.03 * Dmax) << "tip " << k << " sample " << j;
+            EXPECT_GT(means.back() - means.front(), 0.4 * Dmax) << "tip " << k;
         }
     }
 }
