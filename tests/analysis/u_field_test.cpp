@@ -1,29 +1,96 @@
-// The U field: its step count, its fatal paths and its flat-root cases.
+// The U field: its tangent-field steps on hand-made fields, its step count,
+// its flat-root cases and its fatal paths.
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <limits>
 #include <regex>
 
 #include "analysis/smoothing_steps.h"
 #include "analysis/solver_status.h"
+#include "analysis/tangent_fields.h"
 #include "analysis/u_field.h"
 #include "child_process.h"
+#include "geometry/cotmatrix.h"
 #include "test_meshes.h"
 
-// A plain conversion of a quotient that is not finite or not below 2^31 would
-// be undefined: all of those give INT_MIN. The steps run stop at the cap.
+namespace {
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const Eigen::MatrixXi kTriangle = Eigen::RowVector3i(0, 1, 2);
+}  // namespace
+
+// The mean corner vector, its normal part taken away, normalised: a zero
+// tangent stays zero (not NaN); a zero normal takes nothing away. A result
+// of the wrong size is fatal.
+TEST(ComputeTCurv, ProjectsTheMeanCornerVector) {
+    const struct {
+        Eigen::RowVector3d normal, corner0, tangent;
+    } cases[] = {{{0, 0, 1}, {0, 3, 9}, {std::sqrt(0.5), std::sqrt(0.5), 0}},
+                 {{0, 0, 1}, {-3, 0, 2}, {0, 0, 0}},
+                 {{0, 0, 0}, {-3, 0, 3}, {0, 0, 1}}};
+    for (const auto& c : cases) {
+        Eigen::MatrixXd X(3, 3), tcurv(1, 3);
+        X << c.corner0, 3, 0, 0, 0, 0, 0;  // mean (c.corner0 + (3, 0, 0)) / 3
+        computeTCurv(kTriangle, c.normal, X, tcurv);
+        EXPECT_LT((tcurv.row(0) - c.tangent).norm(), 1e-15) << tcurv;
+    }
+    for (auto [rows, cols] : {std::pair{1, 4}, {2, 3}, {0, 3}, {1, 2}}) {
+        Eigen::MatrixXd tcurv(rows, cols);
+        const ChildResult r = runInChild([&] {
+            computeTCurv(kTriangle, Eigen::RowVector3d(0, 0, 1), Eigen::Matrix3d::Ones(), tcurv);
+        });
+        EXPECT_EQ(r.exitStatus, 255);
+        EXPECT_EQ(r.out, "FATAL ERROR: tcurv is of wrong size\n");
+    }
+}
+
+// Vertex 0 gets opposite vectors, vertex 1 one face's vector twice, vertex 4
+// none: the sums are normalised with no zero test, so 0 and 4 are NaN.
+TEST(FaceToVertexField, SumsPerVertexAndNormalisesWithoutZeroTest) {
+    Eigen::MatrixXd W = Eigen::MatrixXd::Constant(5, 3, 9.0);
+    faceToVertexField((Eigen::MatrixXi(2, 3) << 0, 1, 1, 0, 2, 3).finished(),
+                      (Eigen::MatrixXd(2, 3) << 0, 3, 4, 0, -3, -4).finished(), W);
+    ASSERT_EQ(W.rows(), 5);
+    EXPECT_LT((W.middleRows(1, 2) - Eigen::Matrix<double, 2, 3>{{0, .6, .8}, {0, -.6, -.8}}).norm(),
+              1e-15);
+    EXPECT_TRUE(W.row(0).array().isNaN().all() && W.row(4).array().isNaN().all()) << W;
+}
+
+// One step moves a vertex halfway to its neighbours' old mean; many make the
+// field constant on a connected sphere; a vertex no face uses never changes,
+// nor does L; no step (0 or fewer) changes nothing.
+TEST(SmoothVectorField, StepsTowardsTheNeighboursMean) {
+    const auto mesh = test_meshes::icosphere(1.0, 1);
+    const Eigen::Index last = mesh.V.rows();
+    Eigen::MatrixXd V(last + 1, 3), X(last + 1, 3);
+    V << mesh.V, 4, 4, 4;
+    Eigen::SparseMatrix<double> L;
+    geometry::cotmatrix(V, mesh.F, L);
+    L *= 2.0;
+    const Eigen::MatrixXd L0 = L.toDense();
+    const Eigen::RowVector3d u(1, 0, 0), v(0, 2, -1), loose(5, 6, 7);
+    X.rowwise() = v;
+    X.row(0) = u;
+    X.row(last) = loose;
+    Eigen::MatrixXd Y = X;
+    smoothVectorField(Y, 0, 0.5, L);
+    smoothVectorField(Y, -3, 0.5, L);
+    EXPECT_EQ(Y, X);
+    smoothVectorField(Y, 1, 0.5, L);
+    EXPECT_LT((Y.row(0) - (0.5 * u + 0.5 * v)).norm(), 1e-14);
+    smoothVectorField(Y, 400, 0.5, L);
+    EXPECT_LT((Y.topRows(last).rowwise() - Y.row(0)).cwiseAbs().maxCoeff(), 1e-9);
+    EXPECT_EQ(Y.row(last), loose);
+    EXPECT_EQ(L.toDense(), L0);
+}
+
+// A plain conversion of a quotient that is not finite or not below 2^31
+// would be undefined: all of those give INT_MIN. The steps run stop at the cap.
 TEST(SmoothingSteps, IntConversionAndCap) {
-    const double inf = std::numeric_limits<double>::infinity();
-    const std::pair<double, int> counts[] = {{12.9, 12},
-                                             {0.7, 0},
-                                             {0.0, 0},
-                                             {2147483647.9, INT_MAX},
-                                             {inf, INT_MIN},
-                                             {-inf, INT_MIN},
-                                             {std::numeric_limits<double>::quiet_NaN(), INT_MIN},
-                                             {2147483648.0, INT_MIN},
-                                             {1e300, INT_MIN}};
+    const double inf = 1.0 / 0.0;
+    const std::pair<double, int> counts[] = {
+        {12.9, 12},      {0.7, 0},        {0.0, 0},        {2147483647.9, INT_MAX},
+        {inf, INT_MIN},  {-inf, INT_MIN}, {kNaN, INT_MIN}, {2147483648.0, INT_MIN},
+        {1e300, INT_MIN}};
     for (auto [quotient, steps] : counts) EXPECT_EQ(smoothingSteps(quotient), steps) << quotient;
     for (int n : {INT_MIN, -1, 0, 281, kMaxSmoothingSteps, kMaxSmoothingSteps + 1, INT_MAX})
         EXPECT_EQ(cappedSmoothingSteps(n), std::min(n, kMaxSmoothingSteps)) << n;
@@ -32,25 +99,21 @@ TEST(SmoothingSteps, IntConversionAndCap) {
 // A flat root has both curvatures 0: the step count is INT_MIN and no step
 // runs. A root on a sheet bent by a hair asks for millions of steps: the
 // count is printed as computed and the run stops at the cap. Both give a
-// finite field spanning [0, Dmax].
+// finite field from 0.
 TEST(ComputeUField, FlatAndNearlyFlatRoots) {
     auto bent = test_meshes::grid(16, 16, 4.0, 4.0);
     const auto flat = bent;
     bent.V.col(2) = 1e-6 * bent.V.col(0).array().square();
-    const struct {
-        const test_meshes::Mesh& mesh;
-        int root;
-        const char* lines;
-    } cases[] = {
-        {flat, 0, "# smoothing iter: -2147483648\n"},
-        {bent, 8 * 17 + 8, "# smoothing iter: ([0-9]{7,})\nSmoothing capped at 5000 steps\n"}};
-    for (const auto& c : cases) {
+    const std::string capped = "# smoothing iter: [0-9]{7,}\nSmoothing capped at 5000 steps\n";
+    for (const auto& [mesh, root, lines] :
+         {std::tuple{flat, 0, std::string("# smoothing iter: -2147483648\n")},
+          std::tuple{bent, 8 * 17 + 8, capped}}) {
         Eigen::VectorXd U(3);  // its prior size does not matter
-        const ChildResult r = runInChild([&] { computeUField(c.mesh.V, c.mesh.F, c.root, U); });
+        const ChildResult r = runInChild([&] { computeUField(mesh.V, mesh.F, root, U); });
         EXPECT_EQ(r.exitStatus, 0);
-        EXPECT_TRUE(std::regex_match(r.out, std::regex(c.lines))) << r.out;
-        computeUField(c.mesh.V, c.mesh.F, c.root, U);
-        ASSERT_EQ(U.size(), c.mesh.V.rows());
+        EXPECT_TRUE(std::regex_match(r.out, std::regex(lines))) << r.out;
+        computeUField(mesh.V, mesh.F, root, U);
+        ASSERT_EQ(U.size(), mesh.V.rows());
         ASSERT_TRUE(U.allFinite());
         EXPECT_EQ(U.minCoeff(), 0.0);
     }
@@ -59,23 +122,18 @@ TEST(ComputeUField, FlatAndNearlyFlatRoots) {
 TEST(ComputeUField, FatalPathsAndSolverLines) {
     const auto sphere = test_meshes::icosphere(1.0, 2);
     Eigen::MatrixXd broken = sphere.V;
-    broken(5, 0) = std::numeric_limits<double>::quiet_NaN();
-    const int n = static_cast<int>(sphere.V.rows());
+    broken(5, 0) = kNaN;
     const std::string badRoot = "FATAL ERROR: Assertion failed: root >= 0 && root < V.rows()\n";
-    const struct {
-        const Eigen::MatrixXd& V;
-        int root;
-        std::string out;
-    } cases[] = {{sphere.V, -1, badRoot},
-                 {sphere.V, n, badRoot},
-                 {broken, 0, "FATAL ERROR: Geodesics in Heat: precompute failed\n"}};
-    for (const auto& c : cases) {
+    for (const auto& [V, root, out] :
+         {std::tuple{sphere.V, -1, badRoot}, std::tuple{sphere.V, int(sphere.V.rows()), badRoot},
+          std::tuple{broken, 0,
+                     std::string("FATAL ERROR: Geodesics in Heat: precompute failed\n")}}) {
         const ChildResult r = runInChild([&] {
             Eigen::VectorXd U;
-            computeUField(c.V, sphere.F, c.root, U);
+            computeUField(V, sphere.F, root, U);
         });
         EXPECT_EQ(r.exitStatus, 255);
-        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.out, out);
     }
     const ChildResult r = runInChild([] {
         for (int info : {0, 1, 2, 3, 7})
