@@ -1,5 +1,4 @@
-// Endpoint detection, its neighbour search and the root choice, on inputs
-// whose answers are known.
+// Endpoint detection, its neighbour search and the root choice.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -78,7 +77,7 @@ TEST(FindEndpoints, KnownEnds) {
 }
 
 // Random flat clouds near the origin and far from it (large cell numbers); a
-// raw and a contracted tree; lattices of spacing r, whose distances equal r
+// contracted tree; lattices of spacing r, whose distances equal r
 // exactly or within float rounding (the strict test's boundary); degenerate
 // radii and points.
 TEST(NeighbourGrid, MatchesBruteForce) {
@@ -91,7 +90,6 @@ TEST(NeighbourGrid, MatchesBruteForce) {
     EXPECT_GT(expectSameAsBruteForce(S, 40.0, true), 0u);
     Eigen::MatrixXi F;
     vessel_tree::bifurcationMesh(2000, S, F);
-    EXPECT_GT(expectSameAsBruteForce(S, 0.1, true), 0u);
     contractMesh(S, F, 5.0, 10);
     for (double r : {0.01, 0.05, 0.2}) EXPECT_GT(expectSameAsBruteForce(S, r, true), 0u);
 
@@ -132,10 +130,8 @@ TEST(FindRootPoint, LeastCurvedFirstWinsAndNaNNeverReplaces) {
         P({std::numeric_limits<double>::quiet_NaN(), 5, 5, 6, 5, 5, 5, 6, 5, 9, 9, 9});
     Eigen::MatrixXi F(2 * small.F.rows() + 1, 3);
     F << small.F, big.F.array() + n, Eigen::RowVector3i(2 * n, nanCorner, 2 * n + 2);
-    EXPECT_EQ(runInChild([&] {
-                  findRootPoint({0, n + 4, 1}, V, F);
-              }).out,
-              "Root point index is " + std::to_string(n + 4) + "\n");
+    const std::string line = runInChild([&] { findRootPoint({0, n + 4, 1}, V, F); }).out;
+    EXPECT_EQ(line, "Root point index is " + std::to_string(n + 4) + "\n");
     EXPECT_EQ(runInChild([&] { findRootPoint({}, V, F); }).out, "");
     const std::pair<std::vector<int>, int> cases[] = {{{0, n + 4, 1}, n + 4},
                                                       {{3}, 3},
