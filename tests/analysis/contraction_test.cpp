@@ -156,11 +156,9 @@ TEST(NormalEquations, KeptPatternGivesTheSparseProductsBitForBit) {
     }
 }
 
-// Sound systems (2 L^T w^2 2 L + I, the first iteration's, at several w;
-// one pattern) go through CHOLMOD and agree with LDLT to rounding. Those
-// CHOLMOD declines (indefinite, which LDLT solves; singular, which it fails
-// on; a NaN or infinite entry; empty) get LDLT's status and result bit for
-// bit, X untouched on failure, and nothing is printed.
+// Sound systems (the first iteration's, one pattern) go through CHOLMOD and
+// agree with LDLT to rounding. Those CHOLMOD declines get LDLT's status and
+// result bit for bit (X untouched on failure), and nothing is printed.
 TEST(ContractionSolver, CholmodAgreesWithLdltOnSoundAndFailingSystems) {
     const auto sphere = test_meshes::icosphere(1.0, 3);
     ContractionSolver solver;

@@ -76,10 +76,8 @@ TEST(FindEndpoints, KnownEnds) {
     EXPECT_EQ(e.size() > 0 ? e.front() : -1, 0);
 }
 
-// Random flat clouds near the origin and far from it (large cell numbers); a
-// contracted tree; lattices of spacing r, whose distances equal r
-// exactly or within float rounding (the strict test's boundary); degenerate
-// radii and points.
+// Flat clouds near the origin and far out; a contracted tree; lattices of
+// spacing r (distances at the strict test's boundary); degenerate input.
 TEST(NeighbourGrid, MatchesBruteForce) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<double> u(-1.0, 1.0);
@@ -118,10 +116,9 @@ TEST(NeighbourGrid, MatchesBruteForce) {
     EXPECT_GT(expectSameAsBruteForce(S, 1.5, false), 0u);
 }
 
-// Two spheres side by side: the bigger one is less curved and wins, with its
-// console line; identical coinciding copies tie and the first listed wins. A
-// vertex without area (no face, or a face with a NaN corner) has a NaN
-// measure, which never replaces; no endpoint at all gives -1 silently.
+// The bigger of two spheres is less curved and wins; coinciding copies tie
+// and the first listed wins; a vertex without area (no face, or a NaN corner)
+// has a NaN measure, which never replaces; no endpoint gives -1 silently.
 TEST(FindRootPoint, LeastCurvedFirstWinsAndNaNNeverReplaces) {
     const auto small = test_meshes::icosphere(1.0, 2), big = test_meshes::icosphere(3.0, 2);
     const int n = static_cast<int>(small.V.rows()), nanCorner = 2 * n + 1, unused = 2 * n + 3;

@@ -48,14 +48,12 @@ Tree fromAsset(const std::string& file, const vessel_tree::CentreLines& lines) {
     return t.analyse();
 }
 
-Tree generated(const vessel_tree::TreeOptions& options) {
-    Tree t{"generated, " + std::to_string(options.tips) + " tips", {}, {}, {}, {}, -1, {}};
-    vessel_tree::treeMesh(options, t.V, t.F, &t.lines);
-    return t.analyse();
-}
-
 const Tree& smallTree() {
-    static const Tree tree = generated({4, 4000, 3});
+    static const Tree tree = [] {
+        Tree t{"generated, 4 tips", {}, {}, {}, {}, -1, {}};
+        vessel_tree::treeMesh({4, 4000, 3}, t.V, t.F, &t.lines);
+        return t.analyse();
+    }();
     return tree;
 }
 
@@ -98,11 +96,9 @@ std::vector<const vessel_tree::Segment*> pathToTip(const vessel_tree::CentreLine
 
 }  // namespace
 
-// Every tip has an endpoint near it, every endpoint lies near a tip or the
-// root, and the root lies at the trunk's end. U is 0 there and largest at a
-// tip whose path is among the longest; sampled along each root-to-tip centre
-// line, it never falls by more than a little noise and grows by most of its
-// range.
+// Every tip has an endpoint near it, every endpoint lies near an end, the root
+// at the trunk's. U is 0 there, largest at a far tip, and grows (but for a
+// little noise) along every root-to-tip centre line.
 TEST(ExampleTrees, EndsRootAndU) {
     for (const Tree& t : knownTrees()) {
         SCOPED_TRACE(t.name);
@@ -157,13 +153,10 @@ TEST(ExampleTrees, EndsRootAndU) {
     }
 }
 
-// Changes that keep the tree's analysis: faces turned inwards; faces of zero
-// area (a corner repeated, or three corners along one edge); a vertex no face
-// uses (no area, attraction weight, Laplacian row or gathered tangent: a NaN
-// row of W, which must not spread through U, and a vertex the Poisson solve
-// must pin; it may join the endpoints); a tetrahedron beside the tree, too
-// small for a curvature fit (zero tangents, NaN rows of W) and with an
-// exactly singular Laplacian block (pinned), whose ends are not checked.
+// Changes that keep the tree's analysis: inward faces; zero-area faces; a
+// vertex no face uses (it may join the endpoints; the Poisson solve must pin
+// it); a tetrahedron beside the tree (zero tangents, so NaN rows of W that
+// must not spread through U; an exactly singular Laplacian block).
 TEST(Robustness, TreeChangesThatChangeNothing) {
     const Tree& tree = smallTree();
     ASSERT_GE(tree.root, 0);
