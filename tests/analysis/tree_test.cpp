@@ -69,7 +69,7 @@ const std::vector<Tree>& knownTrees() {
 }
 
 // The small tree's analysis, on the first rows of U only if more were added.
-void expectSmallTreesAnalysis(const Tree& t) {
+void expectSmallTreesAnalysis(const Tree& t, double tolerance) {
     const Tree& tree = smallTree();
     const std::vector<int>& ends = tree.endpoints;
     ASSERT_GE(t.endpoints.size(), ends.size());
@@ -78,7 +78,8 @@ void expectSmallTreesAnalysis(const Tree& t) {
     EXPECT_EQ(t.root, tree.root);
     ASSERT_GE(t.U.size(), tree.U.size());
     ASSERT_TRUE(t.U.allFinite());
-    EXPECT_LT((t.U.head(tree.U.size()) - tree.U).cwiseAbs().maxCoeff(), 1e-3 * tree.U.maxCoeff());
+    EXPECT_LT((t.U.head(tree.U.size()) - tree.U).cwiseAbs().maxCoeff(),
+              tolerance * tree.U.maxCoeff());
 }
 
 // The segments from the trunk's free end to tip k.
@@ -150,6 +151,7 @@ TEST(ExampleTrees, EndsRootAndU) {
         for (size_t k = 0; k < lengths.size(); ++k)
             atFarTip = atFarTip || (t.nearATip(highest, k) && lengths[k] > 0.8 * longest);
         EXPECT_TRUE(atFarTip) << "U is largest at vertex " << highest;
+        EXPECT_TRUE(Dmax > 0.8 * longest && Dmax < 1.3 * longest) << Dmax << " vs " << longest;
     }
 }
 
@@ -163,7 +165,7 @@ TEST(Robustness, TreeChangesThatChangeNothing) {
     const int n = static_cast<int>(tree.V.rows()), m = static_cast<int>(tree.F.rows());
     Tree t = tree;
     vessel_tree::inwardCopy(tree.F, t.F);
-    expectSmallTreesAnalysis(t.analyse());
+    expectSmallTreesAnalysis(t.analyse(), 1e-6);
     t.F.conservativeResize(m + 2 * (m / 50), 3);
     for (int k = 0; k < m / 50; ++k) {
         const Eigen::RowVector3i f = tree.F.row(50 * k);
@@ -171,11 +173,11 @@ TEST(Robustness, TreeChangesThatChangeNothing) {
         t.F.row(m + 2 * k + 1) << f(1), f(2), f(1);
     }
     t.F.topRows(m) = tree.F;
-    expectSmallTreesAnalysis(t.analyse());
+    expectSmallTreesAnalysis(t.analyse(), 1e-3);
     t.F = tree.F;
     t.V.conservativeResize(n + 1, 3);
     t.V.row(n) << 0.3, 0.2, 0.1;
-    expectSmallTreesAnalysis(t.analyse());
+    expectSmallTreesAnalysis(t.analyse(), 1e-6);
 
     t.V.conservativeResize(n + 4, 3);
     t.V.bottomRows(4) << 40, 40, 40, 41, 40, 40, 40, 41, 40, 40, 40, 41;
@@ -183,7 +185,7 @@ TEST(Robustness, TreeChangesThatChangeNothing) {
     t.F.bottomRows(4) << n, n + 2, n + 1, n, n + 1, n + 3, n, n + 3, n + 2, n + 1, n + 2, n + 3;
     computeUField(t.V, t.F, tree.root, t.U);
     t.endpoints = tree.endpoints;
-    expectSmallTreesAnalysis(t);
+    expectSmallTreesAnalysis(t, 1e-3);
 }
 
 // A second tree beside the first doubles the ends, and U spans both. A loop
@@ -208,7 +210,7 @@ TEST(Robustness, PiecesLoopsAndOpenEnds) {
     for (int e : tube.endpoints)
         EXPECT_TRUE(tube.V(e, 2) < 0.5 || tube.V(e, 2) > 7.5) << tube.V(e, 2);
     ASSERT_GE(tube.root, 0);
-    ASSERT_TRUE(tube.U.allFinite());
+    ASSERT_TRUE(tube.U.allFinite() && tube.U.minCoeff() == 0.0);
     int highest;
     tube.U.maxCoeff(&highest);
     EXPECT_GT(std::abs(tube.V(highest, 2) - tube.V(tube.root, 2)), 7.0);

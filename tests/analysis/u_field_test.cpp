@@ -41,6 +41,8 @@ TEST(ComputeTCurv, ProjectsTheMeanCornerVector) {
         EXPECT_EQ(r.exitStatus, 255);
         EXPECT_EQ(r.out, "FATAL ERROR: tcurv is of wrong size\n");
     }
+    Eigen::MatrixXd none(0, 3);  // no faces: nothing to do, and no error
+    computeTCurv(Eigen::MatrixXi(0, 3), Eigen::MatrixXd(0, 3), Eigen::Matrix3d::Ones(), none);
 }
 
 // Vertex 0 gets opposite vectors, vertex 1 one face's vector twice, vertex 4
