@@ -1,8 +1,8 @@
 #include "test_meshes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
-#include <utility>
 #include <vector>
 
 #include "vessel_tree.h"
@@ -14,25 +14,10 @@ namespace {
 const double kPi = 3.14159265358979323846;
 
 Mesh fromLists(const std::vector<Eigen::RowVector3d>& v, const std::vector<Eigen::RowVector3i>& f) {
-    Mesh m;
-    m.V.resize(static_cast<Eigen::Index>(v.size()), 3);
-    m.F.resize(static_cast<Eigen::Index>(f.size()), 3);
-    for (size_t i = 0; i < v.size(); ++i) m.V.row(static_cast<Eigen::Index>(i)) = v[i];
-    for (size_t i = 0; i < f.size(); ++i) m.F.row(static_cast<Eigen::Index>(i)) = f[i];
+    Mesh m{Eigen::MatrixXd(v.size(), 3), Eigen::MatrixXi(f.size(), 3)};
+    for (size_t i = 0; i < v.size(); ++i) m.V.row(i) = v[i];
+    for (size_t i = 0; i < f.size(); ++i) m.F.row(i) = f[i];
     return m;
-}
-
-// Quads between consecutive rings of `segments` vertices, rings starting at
-// index `first`; the faces point away from the axis when the rings go along +z
-// counter-clockwise seen from +z.
-void ringQuads(int first, int rings, int segments, std::vector<Eigen::RowVector3i>& f) {
-    for (int r = 0; r + 1 < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            const int a = first + r * segments + s, b = first + r * segments + (s + 1) % segments;
-            const int c = a + segments, d = b + segments;
-            f.emplace_back(a, b, d);
-            f.emplace_back(a, d, c);
-        }
 }
 
 }  // namespace
@@ -59,19 +44,14 @@ Mesh icosphere(double radius, int levels) {
     for (int l = 0; l < levels; ++l) {
         std::map<std::pair<int, int>, int> mid;
         auto midpoint = [&](int a, int b) {
-            const auto [it, added] =
-                mid.try_emplace({std::min(a, b), std::max(a, b)}, static_cast<int>(v.size()));
+            const auto [it, added] = mid.try_emplace(std::minmax(a, b), static_cast<int>(v.size()));
             if (added) v.push_back((v[a] + v[b]).normalized());
             return it->second;
         };
         std::vector<Eigen::RowVector3i> next;
-        for (const auto& tri : f) {
-            const int a = midpoint(tri(0), tri(1)), b = midpoint(tri(1), tri(2)),
-                      c = midpoint(tri(2), tri(0));
-            next.emplace_back(tri(0), a, c);
-            next.emplace_back(tri(1), b, a);
-            next.emplace_back(tri(2), c, b);
-            next.emplace_back(a, b, c);
+        for (const auto& x : f) {
+            const int a = midpoint(x(0), x(1)), b = midpoint(x(1), x(2)), c = midpoint(x(2), x(0));
+            next.insert(next.end(), {{x(0), a, c}, {x(1), b, a}, {x(2), c, b}, {a, b, c}});
         }
         f.swap(next);
     }
@@ -86,36 +66,27 @@ Mesh cylinder(double radius, double length, int rings, int segments) {
 }
 
 Mesh capsule(double radius, double length, int rings, int segments) {
-    // Rings along a profile: the lower hemisphere, the tube, the upper
-    // hemisphere; a pole vertex closes each end.
-    const int capRings = std::max(2, segments / 4);
-    std::vector<std::pair<double, double>> profile;  // (ring radius, z)
-    for (int k = 1; k <= capRings; ++k) {
-        const double phi = 0.5 * kPi * k / capRings;  // from the pole to the equator
-        profile.emplace_back(radius * std::sin(phi), -radius * std::cos(phi));
-    }
-    for (int r = 1; r + 1 < rings; ++r) profile.emplace_back(radius, length * r / (rings - 1));
-    for (int k = capRings; k >= 1; --k) {
-        const double phi = 0.5 * kPi * k / capRings;
-        profile.emplace_back(radius * std::sin(phi), length + radius * std::cos(phi));
-    }
-    std::vector<Eigen::RowVector3d> v;
+    // Rings from the lower pole up: a hemisphere, the tube, a hemisphere; a
+    // pole vertex closes each end.
+    const int cap = std::max(2, segments / 4), nr = 2 * cap + rings - 2;
+    std::vector<Eigen::RowVector3d> v{{0.0, 0.0, -radius}};
     std::vector<Eigen::RowVector3i> f;
-    v.emplace_back(0.0, 0.0, -radius);
-    for (const auto& [pr, z] : profile)
+    for (int i = 1; i <= nr; ++i) {
+        const double phi = 0.5 * kPi * std::min({i, cap, nr + 1 - i}) / cap;  // from a pole
+        const double z = length * std::clamp(i - cap, 0, rings - 1) / (rings - 1) +
+                         (i <= cap ? -radius : radius) * std::cos(phi);
         for (int s = 0; s < segments; ++s) {
             const double a = 2.0 * kPi * s / segments;
-            v.emplace_back(pr * std::cos(a), pr * std::sin(a), z);
+            v.emplace_back(radius * std::sin(phi) * std::cos(a),
+                           radius * std::sin(phi) * std::sin(a), z);
+            const int p = 1 + (i - 1) * segments + s,
+                      q = 1 + (i - 1) * segments + (s + 1) % segments;
+            if (i == 1) f.emplace_back(0, q, p);
+            if (i < nr) f.insert(f.end(), {{p, q, q + segments}, {p, q + segments, p + segments}});
+            if (i == nr) f.emplace_back(1 + nr * segments, p, q);
         }
-    const int nr = static_cast<int>(profile.size());
-    const int top = static_cast<int>(v.size());
-    v.emplace_back(0.0, 0.0, length + radius);
-    for (int s = 0; s < segments; ++s) {
-        f.emplace_back(0, 1 + (s + 1) % segments, 1 + s);
-        f.emplace_back(top, 1 + (nr - 1) * segments + s,
-                       1 + (nr - 1) * segments + (s + 1) % segments);
     }
-    ringQuads(1, nr, segments, f);
+    v.emplace_back(0.0, 0.0, length + radius);
     return fromLists(v, f);
 }
 
@@ -126,17 +97,15 @@ Mesh torus(double R, double r, int n, int m) {
 }
 
 Mesh grid(int nx, int ny, double sx, double sy) {
-    std::vector<Eigen::RowVector3d> v;
-    std::vector<Eigen::RowVector3i> f;
+    Mesh m{Eigen::MatrixXd((nx + 1) * (ny + 1), 3), Eigen::MatrixXi(2 * nx * ny, 3)};
     for (int j = 0; j <= ny; ++j)
-        for (int i = 0; i <= nx; ++i) v.emplace_back(sx * i / nx, sy * j / ny, 0.0);
-    for (int j = 0; j < ny; ++j)
-        for (int i = 0; i < nx; ++i) {
-            const int a = j * (nx + 1) + i, b = a + 1, c = a + nx + 1, d = c + 1;
-            f.emplace_back(a, b, d);
-            f.emplace_back(a, d, c);
-        }
-    return fromLists(v, f);
+        for (int i = 0; i <= nx; ++i) m.V.row(j * (nx + 1) + i) << sx * i / nx, sy * j / ny, 0.0;
+    for (int k = 0; k < nx * ny; ++k) {
+        const int a = k / nx * (nx + 1) + k % nx, d = a + nx + 2;
+        m.F.row(2 * k) << a, a + 1, d;
+        m.F.row(2 * k + 1) << a, d, d - 1;
+    }
+    return m;
 }
 
 Mesh flipped(const Mesh& m) {
@@ -146,15 +115,11 @@ Mesh flipped(const Mesh& m) {
 }
 
 Mesh soup(const Mesh& m) {
-    Mesh out;
-    out.V.resize(3 * m.F.rows(), 3);
-    out.F.resize(m.F.rows(), 3);
-    for (Eigen::Index f = 0; f < m.F.rows(); ++f)
-        for (int c = 0; c < 3; ++c) {
-            out.V.row(3 * f + c) = m.V.row(m.F(f, c));
-            out.F(f, c) = static_cast<int>(3 * f + c);
-        }
-    return out;
+    const Eigen::VectorXi corners = m.F.transpose().reshaped();
+    return {m.V(corners, Eigen::all),
+            Eigen::VectorXi::LinSpaced(corners.size(), 0, corners.size() - 1)
+                .reshaped(3, m.F.rows())
+                .transpose()};
 }
 
 }  // namespace test_meshes

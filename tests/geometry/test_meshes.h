@@ -14,24 +14,20 @@ struct Mesh {
 // Unit cube [0,1]^3 as 12 triangles over its 8 corners.
 Mesh cube();
 
-// Sphere of the given radius around the origin: an icosahedron subdivided
-// `levels` times, new vertices pushed onto the sphere (10 * 4^levels + 2 vertices).
+// Sphere around the origin: an icosahedron subdivided `levels` times, new
+// vertices pushed onto the sphere (10 * 4^levels + 2 vertices).
 Mesh icosphere(double radius, int levels);
 
-// Open tube of the given radius along z, from z = 0 to z = length, with
-// `rings` rings of `segments` vertices (no caps; both ends are boundaries).
+// Open tube along z from z = 0 to length: `rings` rings of `segments` vertices.
 Mesh cylinder(double radius, double length, int rings, int segments);
 
-// Closed capsule along z: a tube of radius r from z = 0 to z = length with a
-// hemisphere on each end; a vessel segment with two ends.
+// Closed capsule: that tube with a hemisphere on each end.
 Mesh capsule(double radius, double length, int rings, int segments);
 
-// Torus around the z axis: tube centre circle of radius R, tube radius r,
-// n segments around z, m around the tube.
+// Torus around z: centre circle radius R, tube radius r, n by m segments.
 Mesh torus(double R, double r, int n, int m);
 
-// Flat square grid in the z = 0 plane, (nx+1) by (ny+1) vertices over
-// [0, sx] by [0, sy], each cell split along its diagonal; normals +z.
+// Grid of (nx+1) by (ny+1) vertices over [0, sx] by [0, sy] at z = 0; normals +z.
 Mesh grid(int nx, int ny, double sx, double sy);
 
 // The same triangles with every corner's order reversed (inward faces).
