@@ -31,31 +31,27 @@ void mouse(Camera& c, double x, double y, bool left, bool middle, bool right, bo
 
 TEST(Camera, MatricesMatchHandComputedValues) {
     Camera c = startupCamera();
-    EXPECT_EQ(c.inverseViewMatrix()[3], glm::vec4(0, 0, 6, 1));  // the eye
+    c.aspect = 2.0f, c.distance = 8.0f;
+    EXPECT_EQ(c.inverseViewMatrix()[3], glm::vec4(0, 0, 8, 1));  // the eye
+    float t = std::tan(1.0471976f * 0.5f), n = 0.01f, f = 1000.0f;
+    expectMatrixNear(perspectiveMatrix(c),
+                     glm::mat4(1 / (2 * t), 0, 0, 0, 0, 1 / t, 0, 0, 0, 0, -(f + n) / (f - n), -1,
+                               0, 0, -2 * f * n / (f - n), 0));
+    // Mesh centre 10 from the eye, radius 1.5: near 7, far 13.
+    const float meshCenter[3] = {0.0f, 0.0f, -2.0f};
+    expectMatrixNear(
+        orthographicMatrix(c, meshCenter, 1.5f),
+        glm::mat4(0.125f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, -1 / 3.0f, 0, 0, 0, -10 / 3.0f, 1));
+
     c.yaw = (float)M_PI / 2.0f;
     c.distance = 5.0f;
     c.center = glm::vec3(1, 2, 3);
     // T(0,0,-5) Ry(pi/2) T(-1,-2,-3): Ry(pi/2) maps x to -z and z to x.
     expectMatrixNear(viewMatrix(c), glm::mat4(0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, -3, -2, -4, 1));
+    c.pan(2.0f, 3.0f);  // camera x is world z
+    EXPECT_LT(glm::length(c.center - glm::vec3(1, 5, 5)), 1e-5f);
     c.pitch = -1.2f;
     expectMatrixNear(c.inverseViewMatrix() * viewMatrix(c), glm::mat4(1.0f));
-    c.pitch = 0.0f;
-    c.pan(2.0f, 3.0f);  // turned a quarter about y, camera x is world z
-    EXPECT_LT(glm::length(c.center - glm::vec3(1, 5, 5)), 1e-5f);
-
-    c.aspect = 2.0f;
-    float t = std::tan(1.0471976f * 0.5f), n = 0.01f, f = 1000.0f;
-    expectMatrixNear(perspectiveMatrix(c),
-                     glm::mat4(1 / (2 * t), 0, 0, 0, 0, 1 / t, 0, 0, 0, 0, -(f + n) / (f - n), -1,
-                               0, 0, -2 * f * n / (f - n), 0));
-    // Eye at (0,0,8), mesh centre 10 away, radius 1.5: near 7, far 13.
-    c = startupCamera();
-    c.aspect = 2.0f;
-    c.distance = 8.0f;
-    const float meshCenter[3] = {0.0f, 0.0f, -2.0f};
-    expectMatrixNear(
-        orthographicMatrix(c, meshCenter, 1.5f),
-        glm::mat4(0.125f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, -1 / 3.0f, 0, 0, 0, -10 / 3.0f, 1));
 }
 
 TEST(Camera, ResetForMeshFramesByRadiusWithinBounds) {
@@ -100,11 +96,9 @@ TEST(MouseControl, LeftOrbitsWithPitchLimitRightOrMiddlePans) {
     expected.pan(-2.0f, 0.0f);
     mouse(c, 110, 762, true, false, true);
     EXPECT_NEAR(glm::length(c.center - expected.center), 0.0f, 1e-5f);
-    Camera before = c;  // no button, or no mesh: nothing moves
-    mouse(c, 500, 100, false, false, false);
+    Camera before = c;  // no mesh: no pan
     mouse(c, 600, 200, false, false, true, false, 0.0f);
     EXPECT_EQ(c.center, before.center);
-    EXPECT_EQ(c.yaw, before.yaw);
 }
 
 TEST(MouseControl, ScrollZoomsByRadiusWithShiftWithinBounds) {

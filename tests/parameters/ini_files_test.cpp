@@ -22,18 +22,16 @@ class IniFiles : public ::testing::Test {
     std::string written(const IniDocument& document, bool pretty = false) {
         IniWriter writer(dir.file("out.ini"));
         writer.pretty = pretty;
-        EXPECT_TRUE(writer << document);
-        EXPECT_TRUE(writer.close());
+        EXPECT_TRUE((writer << document) && writer.close());
         return readBytes(dir.file("out.ini"));
     }
-    // What the directory holds: no temporary file may be left behind.
-    Lines entries() {
-        Lines names;
-        for (const auto& entry : fs::directory_iterator(dir.path))
-            names.push_back(entry.path().filename());
-        return names;
-    }
+    size_t entries() { return std::distance(fs::directory_iterator(dir.path), {}); }
     ScratchDir dir;
+    IniDocument one = [] {
+        IniDocument document;
+        document["s"]["k"] = "v";
+        return document;
+    }();
 };
 
 TEST_F(IniFiles, LineEndsDroppedBytesAndTheDocumentTheyMake) {
@@ -41,7 +39,6 @@ TEST_F(IniFiles, LineEndsDroppedBytesAndTheDocumentTheyMake) {
     EXPECT_EQ(linesOf("a\r\nb\r\n"), (Lines{"a", "b", ""}));
     EXPECT_EQ(linesOf("a\nb"), (Lines{"a", "b"}));
     EXPECT_EQ(linesOf(std::string("a\rb\0c\r\r\nd", 10)), (Lines{"abc", "d"}));
-    EXPECT_EQ(linesOf("\xEF\xBB\xBF[s]\n"), (Lines{"\xEF\xBB\xBF[s]", ""}));
 
     // Keys before a section are dropped; repeated sections merge; a repeated
     // key keeps its first place and its last value; a BOM hides the section.
@@ -50,31 +47,22 @@ TEST_F(IniFiles, LineEndsDroppedBytesAndTheDocumentTheyMake) {
                "[empty]\r\n[FIRST]\r\nB=3\nc=4");
     IniDocument document;
     ASSERT_TRUE(IniFile(dir.file("in.ini")).read(document));
-    const IniSection& first = document["first"];
-    std::vector<std::pair<std::string, std::string>> keys(first.begin(), first.end());
+    std::vector<std::pair<std::string, std::string>> keys(document["first"].begin(),
+                                                          document["first"].end());
     EXPECT_EQ(keys, (decltype(keys){{"b", "3"}, {"a", "2"}, {"c", "4"}}));
     EXPECT_EQ(document.size(), 2u);
 }
 
-TEST_F(IniFiles, WrittenBytesAndReadBack) {
+TEST_F(IniFiles, WrittenBytes) {
     IniDocument document;
     document["Settings"]["contourWidth"] = "3.000000";
-    document["Settings"]["useBlinnPhong"] = "1";
-    EXPECT_EQ(written(document), "[settings]\r\ncontourwidth=3.000000\r\nuseblinnphong=1");
+    document["Settings"]["useBlinnPhong"] = "";
+    EXPECT_EQ(written(document), "[settings]\r\ncontourwidth=3.000000\r\nuseblinnphong=");
     document["Empty"];
     document["Last"]["a=b"] = "  v=w\\=z\t";
     EXPECT_EQ(written(document, true),
-              "[settings]\r\ncontourwidth = 3.000000\r\nuseblinnphong = 1\r\n\r\n"
+              "[settings]\r\ncontourwidth = 3.000000\r\nuseblinnphong = \r\n\r\n"
               "[empty]\r\n\r\n[last]\r\na\\=b = v=w\\=z");
-    IniDocument keyLookedUp;
-    keyLookedUp["s"]["k"];
-    EXPECT_EQ(written(keyLookedUp), "[s]\r\nk=");
-
-    ASSERT_TRUE(IniFile(dir.file("out.ini")).write(document));
-    IniDocument back;
-    ASSERT_TRUE(IniFile(dir.file("out.ini")).read(back));
-    EXPECT_EQ(back["last"]["a=b"], "v=w\\=z");
-    EXPECT_EQ(back.size(), 3u);
     EXPECT_TRUE(IniFile(dir.file("out.ini")).write(IniDocument()));
     EXPECT_EQ(readBytes(dir.file("out.ini")), "") << "an empty document truncates";
 }
@@ -84,48 +72,38 @@ TEST_F(IniFiles, FailedReadsEmptyTheDocumentFailedWritesTouchNothing) {
     fs::create_directory(dir.file("folder"));
     for (const std::string& path :
          {std::string(), dir.file("none.ini"), dir.file("folder"), dir.file("empty.ini")}) {
-        IniDocument document;
-        document["s"]["k"] = "v";
+        IniDocument document = one;
         EXPECT_EQ(IniFile(path).read(document), path == dir.file("empty.ini")) << path;
         EXPECT_EQ(document.size(), 0u) << path;
     }
-    IniDocument document;
-    document["s"]["k"] = "v";
     for (const std::string& path : {std::string(), dir.file("no/out.ini"), dir.file("folder")})
-        EXPECT_FALSE(IniFile(path).write(document)) << path;
-    EXPECT_TRUE(fs::is_directory(dir.file("folder")) && !fs::exists(dir.file("none.ini")));
-    EXPECT_EQ(entries().size(), 2u) << "no temporary file is left";
-    if (fs::exists("/dev/full")) {
-        EXPECT_FALSE(IniWriter("/dev/full") << document);  // refuses every byte
-    }
+        EXPECT_FALSE(IniFile(path).write(one)) << path;
+    EXPECT_TRUE(fs::is_directory(dir.file("folder")));
+    EXPECT_EQ(entries(), 2u) << "no temporary file is left";
+    EXPECT_FALSE(IniWriter("/dev/full") << one) << "/dev/full refuses every byte";
 }
 
 // A save goes through a temporary file that replaces the target only when
-// complete: a write that fails part-way keeps the previous file.
-TEST_F(IniFiles, FailingPartWayKeepsThePreviousFile) {
+// complete: a write that fails part-way keeps the previous file. A link and
+// the target's permissions survive a save.
+TEST_F(IniFiles, FailingPartWayKeepsThePreviousFileAndLinksSurvive) {
     const std::string target = dir.file("params.ini");
-    writeBytes(target, "[settings]\r\nold=1");
-    IniDocument document;
-    for (int i = 0; i < 2000; ++i) document["s"]["key" + std::to_string(i)] = "value";
+    writeBytes(target, "old");
+    IniDocument big;
+    for (int i = 0; i < 2000; ++i) big["s"]["key" + std::to_string(i)] = "value";
     ChildResult child = runInChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{4096, 4096};  // the write fails after some bytes went out
         setrlimit(RLIMIT_FSIZE, &limit);
-        std::printf("%d", IniFile(target).write(document) ? 1 : 0);
+        std::printf("%d", IniFile(target).write(big) ? 1 : 0);
     });
     EXPECT_EQ(child.out, "0");
-    EXPECT_EQ(readBytes(target), "[settings]\r\nold=1");
-    EXPECT_EQ(entries(), Lines{"params.ini"});
-}
+    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(entries(), 1u);
 
-TEST_F(IniFiles, SaveThroughALinkKeepsTheLinkAndThePermissions) {
-    const std::string target = dir.file("real.ini");
-    writeBytes(target, "old");
     fs::permissions(target, fs::perms(0640));
     fs::create_symlink(target, dir.file("link.ini"));
-    IniDocument document;
-    document["s"]["k"] = "v";
-    ASSERT_TRUE(IniFile(dir.file("link.ini")).write(document));
+    ASSERT_TRUE(IniFile(dir.file("link.ini")).write(one));
     EXPECT_TRUE(fs::is_symlink(dir.file("link.ini")));
     EXPECT_EQ(readBytes(target), "[s]\r\nk=v");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));

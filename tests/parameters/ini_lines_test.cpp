@@ -6,23 +6,19 @@
 #include "parameters/ini_line.h"
 
 TEST(IniNames, TrimFoldAndAppendOnLookup) {
-    std::string text = " \t\n\r\f\va b\v\f\r\n\t ";
+    // Only the six whitespace bytes are trimmed: other controls and high bytes are content.
+    std::string text = " \t\n\r\f\v\x01z\xC2\xA0\v\f\r\n\t ";
     iniTrim(text);
-    EXPECT_EQ(text, "a b");
-    text = "\x01x\xC2\xA0";  // other control bytes and high bytes are content
-    iniTrim(text);
-    EXPECT_EQ(text, "\x01x\xC2\xA0");
+    EXPECT_EQ(text, "\x01z\xC2\xA0");
 
     IniDocument document;
     EXPECT_EQ(document["B"]["k"], "");  // a missing name is appended empty
     IniSection& section = document["a"];
     section["  Contour Width "] = "3";
-    EXPECT_EQ(section["contour width"], "3");
     EXPECT_EQ(section.begin()->first, "contour width");
-    // "É" and "é" in UTF-8 differ in a byte that the fold leaves alone.
+    // "\xC3\x89" and "\xC3\xA9" (E acute) differ in a byte that the fold leaves alone.
     section["\xC3\x89t\xC3\xA9"] = "upper";
     section["\xC3\xA9t\xC3\xA9"] = "lower";
-    EXPECT_EQ(section.size(), 3u);
     EXPECT_EQ(section["\xC3\x89T\xC3\xA9"], "upper");
     EXPECT_EQ(document.begin()->first, "b") << "order is first insertion";
     // A reference from a lookup survives appends to another table.

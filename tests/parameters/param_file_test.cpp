@@ -1,14 +1,19 @@
-// Saving and reading every parameter, value forms, bad numbers.
+// Saving and reading every parameter, value forms, bad numbers, what the
+// panel's callers report, and independence from the user's locale.
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
+#include <cstring>
 
 #include "param_fixture.h"
 #include "parameters/param_values.h"
 #include "parameters/shell_settings.h"
 #include "render/renderer.h"
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
 
 // The 46 rows of the key table in order, with their defaults.
 TEST_F(ParamFileTest, DefaultsAreSavedInTableOrder) {
@@ -17,9 +22,8 @@ TEST_F(ParamFileTest, DefaultsAreSavedInTableOrder) {
 
 // Every key is read into the parameter that the save writes under that key.
 TEST_F(ParamFileTest, EveryKeyIsReadBackIntoItsParameter) {
-    const std::string original = savedBytes();
     std::string changed = "[settings]", line;
-    std::istringstream lines(original);
+    std::istringstream lines(savedBytes());
     std::getline(lines, line);
     while (std::getline(lines, line)) {
         if (line.back() == '\r') line.pop_back();
@@ -36,10 +40,7 @@ TEST_F(ParamFileTest, EveryKeyIsReadBackIntoItsParameter) {
 
 // The same text as printf's "%f" in the C locale, ties and extremes included.
 TEST(ParamValueForms, FloatTextIsPrintfFixedSixDecimals) {
-    EXPECT_EQ(formatIniFloat(-0.70710677f), "-0.707107");
-    EXPECT_EQ(formatIniFloat(-4.9e-7f), "-0.000000");
-    EXPECT_EQ(formatIniFloat(3.4028235e38f), "340282346638528859811704183484516925440.000000");
-    std::vector<float> values = {5e-7f, 1.5e-6f, 2.5e-6f, 0.1234565f};  // ties
+    std::vector<float> values = {-4.9e-7f, 3.4028235e38f, 5e-7f, 1.5e-6f, 2.5e-6f, 0.1234565f};
     std::srand(7);
     for (int i = 0; i < 20000; ++i)
         values.push_back(std::ldexp(float(std::rand()) / RAND_MAX - 0.5f, std::rand() % 60 - 30));
@@ -54,47 +55,17 @@ TEST(ParamValueForms, FloatTextIsPrintfFixedSixDecimals) {
 // empty text keeps the value, numbers are strtof and strtol prefixes with no
 // range check, and floats come back rounded to six places.
 TEST_F(ParamFileTest, BoolNumberAndFloatForms) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"useblinnphong=true", "useblinnphong=1"},
-        {"useblinnphong=TRUE", "useblinnphong=0"},
-        {"useblinnphong=1", "useblinnphong=1"},
-        {"useblinnphong=01", "useblinnphong=0"},
-        {"useblinnphong=", "useblinnphong=0"},
-        {"useblinnphong=1", "useblinnphong=1"},
-        {"useblinnphong=  ", "useblinnphong=1"},
-        {"useblinnphong=yes", "useblinnphong=0"},
-        {"contourwidth=2.5px", "contourwidth=2.500000"},
-        {"ambientlight=0x1p-2", "ambientlight=0.250000"},
-        {"material.specular=-inf", "material.specular=-inf"},
-        {"material.shiny=-0.0000001", "material.shiny=-0.000000"},
-        {"hatching.f=1234.56789", "hatching.f=1234.567871"},
-        {"hatching.n=3.7", "hatching.n=3"},
-        {"gradienttex=+2abc", "gradienttex=2"}};
-    for (const auto& [line, saved] : cases) {
-        ASSERT_TRUE(readText(std::string("[settings]\n") + line));
-        EXPECT_NE((savedBytes() + "\r").find("\n" + std::string(saved) + "\r"), std::string::npos)
-            << line;
-    }
-}
-
-// The standard exception types and texts, with the key that failed.
-TEST_F(ParamFileTest, BadNumbersThrowTheStandardTexts) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"contourwidth=wide", "invalid contourwidth: invalid stof argument"},
-        {"contourwidth=1e39", "range contourwidth: stof argument out of range"},
-        {"contourwidth=1e-50", "range contourwidth: stof argument out of range"},
-        {"gradienttex=abc", "invalid gradienttex: invalid stol argument"},
-        {"hatching.n=2147483648", "range hatching.n: stol argument out of range"}};
-    for (const auto& [line, expected] : cases) {
-        std::string thrown = "nothing";
-        try {
-            readText(std::string("[settings]\n") + line);
-        } catch (const ParamInvalidError& error) {
-            thrown = "invalid " + error.key + ": " + error.what();
-        } catch (const ParamRangeError& error) {
-            thrown = "range " + error.key + ": " + error.what();
-        }
-        EXPECT_EQ(thrown, expected);
+    // The line read, "|", the value saved.
+    for (std::string line :
+         {"useblinnphong=true|1", "useblinnphong=TRUE|0", "useblinnphong=|0", "useblinnphong=1|1",
+          "useblinnphong=  |1", "useblinnphong=01|0", "contourwidth=2.5px|2.500000",
+          "ambientlight=0x1p-2|0.250000", "material.specular=-inf|-inf",
+          "material.shiny=-0.0000001|-0.000000", "hatching.f=1234.56789|1234.567871",
+          "hatching.n=3.7|3", "gradienttex=+2abc|2"}) {
+        const size_t bar = line.find('|');
+        ASSERT_TRUE(readText("[settings]\n" + line.substr(0, bar)));
+        const std::string saved = line.substr(0, line.find('=') + 1) + line.substr(bar + 1);
+        EXPECT_NE((savedBytes() + "\r").find("\n" + saved + "\r"), std::string::npos) << line;
     }
 }
 
@@ -112,7 +83,9 @@ TEST_F(ParamFileTest, ABadNumberStopsTheLoadAtItsKey) {
     EXPECT_EQ(savedBytes(), expected);
 }
 
-TEST_F(ParamFileTest, PartialFilesChangeOnlyWhatTheyGive) {
+// A file changes only what it gives; a save replaces the whole file, other
+// sections, keys and comments included.
+TEST_F(ParamFileTest, PartialFilesChangeOnlyWhatTheyGiveAndSavesReplaceAll) {
     renderer.colorMesh[0] = 0.25f;
     ASSERT_TRUE(readText("[settings]\ncolormesh.y=0.5"));
     EXPECT_TRUE(renderer.colorMesh[0] == 0.25f && renderer.colorMesh[1] == 0.5f);
@@ -123,12 +96,63 @@ TEST_F(ParamFileTest, PartialFilesChangeOnlyWhatTheyGive) {
         EXPECT_EQ(savedBytes(), before) << text;
     }
     EXPECT_FALSE(loadParams(dir.file("missing.ini")));  // returns before any GL call
-    EXPECT_EQ(savedBytes(), before);
-}
-
-// Other sections, keys and comments of an older file do not survive a save.
-TEST_F(ParamFileTest, SavingReplacesTheWholeFile) {
     writeBytes(dir.file("old.ini"), "; my notes\r\n[camera]\r\nfov=30\r\n[settings]\r\nextra=1");
     ASSERT_TRUE(saveParams(dir.file("old.ini")));
-    EXPECT_EQ(readBytes(dir.file("old.ini")), savedBytes());
+    EXPECT_EQ(readBytes(dir.file("old.ini")), before);
+}
+
+// Each failure is one console line naming the file, the key and the standard
+// exception text; the program goes on.
+TEST_F(ParamFileTest, FailuresAreOneConsoleLineEach) {
+    const std::string bad = dir.file("bad.ini"), missing = dir.file("missing.ini");
+    EXPECT_THROW(readText("[settings]\nhatching.n=2147483648"), std::out_of_range);
+    for (auto [line, text] : {std::pair{"contourwidth=wide", "invalid stof argument"},
+                              {"contourwidth=1e39", "stof argument out of range"},
+                              {"contourwidth=1e-50", "stof argument out of range"},
+                              {"gradienttex=abc", "invalid stol argument"},
+                              {"hatching.n=2147483648", "stol argument out of range"}}) {
+        writeBytes(bad, std::string("[settings]\n") + line);
+        CaptureStdout();
+        EXPECT_FALSE(loadParamsReporting(bad));
+        const std::string key(line, std::strchr(line, '='));
+        EXPECT_EQ(GetCapturedStdout(),
+                  "ERROR: parameter file " + bad + ": key " + key + ": " + text + "\n");
+    }
+    CaptureStdout();
+    EXPECT_FALSE(loadParamsReporting(missing));
+    EXPECT_FALSE(saveParamsReporting(dir.path));
+    EXPECT_TRUE(saveParamsReporting(dir.file("fine.ini")));
+    EXPECT_EQ(GetCapturedStdout(), "ERROR: parameter file " + missing + ": cannot be read\n" +
+                                       "ERROR: parameter file " + dir.path +
+                                       ": cannot be written\n");
+}
+
+// An index outside 0 to 3 never reaches the colour-map table: the old one
+// stays, the key is reported, and the load goes on.
+TEST_F(ParamFileTest, ColourMapIndexOutsideTheTableIsRefused) {
+    for (const char* index : {"4", "-1", "2147483647"}) {
+        gradientTex = 1;
+        CaptureStdout();
+        EXPECT_TRUE(readText(std::string("[settings]\ngradienttex=") + index + "\nhatching.f=7"));
+        EXPECT_EQ(GetCapturedStdout(), "ERROR: parameter file " + dir.file("in.ini") +
+                                           ": key gradienttex: colour map " + index +
+                                           " is not 0 to 3, kept 1\n");
+        EXPECT_TRUE(gradientTex == 1 && renderer.hatching.f == 7.0f) << index;
+    }
+}
+
+// A locale whose decimal point is a comma, built with localedef into the
+// scratch directory; skipped where the tools or locale sources are missing.
+TEST_F(ParamFileTest, WritingAndReadingIgnoreADecimalCommaLocale) {
+    const std::string build = "localedef -i de_DE -f UTF-8 " + dir.file("de") + " >/dev/null 2>&1";
+    if (std::system(build.c_str()) != 0) GTEST_SKIP() << "cannot build a de_DE locale";
+    setenv("LOCPATH", dir.path.c_str(), 1);
+    if (!std::setlocale(LC_ALL, "de")) GTEST_SKIP() << "de_DE locale not usable";
+    renderer.contourWidth = 2.5f;
+    const std::string bytes = savedBytes();
+    ASSERT_TRUE(readText("[settings]\ncontourwidth=1.75\nambientlight=0,5"));
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    EXPECT_NE(bytes.find("\ncontourwidth=2.500000\r"), std::string::npos);
+    EXPECT_EQ(glm::vec2(renderer.contourWidth, renderer.ambientLight), glm::vec2(1.75f, 0.0f));
 }

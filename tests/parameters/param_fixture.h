@@ -7,19 +7,16 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 
 #include "parameters/param_file.h"
 
 struct ScratchDir {
-    ScratchDir() {
-        std::string pattern = std::filesystem::temp_directory_path() / "morvik-params-XXXXXX";
-        path = mkdtemp(pattern.data());
-    }
+    std::string path =
+        mkdtemp((std::filesystem::temp_directory_path() / "morvik-params-XXXXXX").string().data());
     ~ScratchDir() { std::filesystem::remove_all(path); }
     std::string file(const std::string& name) const { return path + "/" + name; }
-    std::string path;
 };
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
@@ -27,26 +24,20 @@ inline void writeBytes(const std::string& path, const std::string& bytes) {
 }
 
 inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
 class ParamFileTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(saved = saveParams(restorePath())); }
-    void TearDown() override {
-        if (saved) {
-            EXPECT_TRUE(readParams(restorePath()));
-        }
-    }
-    std::string restorePath() const { return dir.file("restore.ini"); }
-    // The bytes saveParams writes for the current parameters.
-    std::string savedBytes() {
+    void SetUp() override { ASSERT_TRUE(saved = saveParams(dir.file("restore.ini"))); }
+    void TearDown() override { EXPECT_TRUE(!saved || readParams(dir.file("restore.ini"))); }
+    std::string savedBytes() {  // what saveParams writes for the current parameters
         EXPECT_TRUE(saveParams(dir.file("snapshot.ini")));
         return readBytes(dir.file("snapshot.ini"));
     }
-    // Reads a parameter file of the given text (no colour-map reload).
-    bool readText(const std::string& text) {
+    bool readText(const std::string& text) {  // no colour-map reload
         writeBytes(dir.file("in.ini"), text);
         return readParams(dir.file("in.ini"));
     }
