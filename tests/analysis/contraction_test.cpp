@@ -17,7 +17,6 @@
 namespace {
 
 using SparseMatrix = Eigen::SparseMatrix<double>;
-const double kNaN = std::numeric_limits<double>::quiet_NaN(), kInf = 1.0 / 0.0;
 const std::string kErrLine = "Rel\\.error: [0-9]+\\.[0-9]{6}",
                   kCollapsed = "vol = [0-9.]+: stopping iterations and using previous point set";
 
@@ -25,8 +24,7 @@ const std::string kErrLine = "Rel\\.error: [0-9]+\\.[0-9]{6}",
 std::vector<std::string> contract(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, int maxIter,
                                   double sL = 5.0) {
     const ChildResult r = runInChild([&] { contractMesh(S, F, sL, maxIter); });
-    EXPECT_EQ(r.exitStatus, 0);
-    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.exitStatus == 0 && r.err.empty());
     contractMesh(S, F, sL, maxIter);
     std::vector<std::string> out;
     std::istringstream in(r.out);
@@ -57,10 +55,9 @@ Eigen::ComputationInfo ldlt(const SparseMatrix& N, const Eigen::MatrixXd& R, Eig
 }  // namespace
 
 TEST(ContractionMeasures, VertexAreasAndVolumeBothWays) {
-    Eigen::MatrixXd V(4, 3);
-    V << 0, 0, 0, 1, 0, 0, 0, 1, 0, 5, 5, 5;  // the last one is used by no face
-    Eigen::VectorXd A;
-    computeVertexAreas(V, Eigen::RowVector3i(0, 1, 2), A);
+    Eigen::VectorXd A;  // the last vertex is used by no face
+    computeVertexAreas(Eigen::Matrix<double, 4, 3>{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 5, 5}},
+                       Eigen::RowVector3i(0, 1, 2), A);
     EXPECT_EQ(A, Eigen::Vector4d(1.0 / 6, 1.0 / 6, 1.0 / 6, 0.0));
     const auto cube = test_meshes::cube();
     EXPECT_NEAR(meshVolume(cube.V, cube.F), 1.0, 1e-15);
@@ -76,11 +73,12 @@ TEST(ContractMesh, ExactLinesOfShortRuns) {
     const Eigen::MatrixXd S = Eigen::Matrix3d::Random();
     const Eigen::MatrixXi none(0, 3);
     const auto huge = test_meshes::icosphere(1e7, 2), unit = test_meshes::icosphere(1.0, 3);
-    const std::string zeroVol = "Skeletonizing iter 0: vol = 0\\.000000", err = kErrLine,
-                      nanErr = "Rel\\.error: -?nan", tooLarge = "Rel\\.error too large, stopping",
+    const std::string zeroVol = "Skeletonizing iter 0: vol = 0\\.000000",
                       next = "Skeletonizing iter [12]: .*",
                       unitVol = "Skeletonizing iter 0: vol = " +
                                 std::to_string(meshVolume(unit.V, unit.F));
+    const std::vector<std::string> degenerate = {zeroVol, "Rel\\.error: -?nan",
+                                                 "Rel\\.error too large, stopping"};
     const struct {
         Eigen::MatrixXd S;
         Eigen::MatrixXi F;
@@ -90,10 +88,10 @@ TEST(ContractMesh, ExactLinesOfShortRuns) {
     } cases[] = {
         {S, none, 1, 5, {zeroVol, "Rel\\.error: 0\\.000000"}},
         {S, none, 0, 5, {}},
-        {Eigen::MatrixXd::Zero(3, 3), none, 10, 5, {zeroVol, nanErr, tooLarge}},
-        {Eigen::MatrixXd(0, 3), none, 10, 5, {zeroVol, nanErr, tooLarge}},
-        {huge.V, huge.F, 10, 5, {"Skeletonizing iter 0: .*", err, kCollapsed}},
-        {unit.V, unit.F, 3, 1, {unitVol, err, next, err, next, err}},
+        {Eigen::MatrixXd::Zero(3, 3), none, 10, 5, degenerate},
+        {Eigen::MatrixXd(0, 3), none, 10, 5, degenerate},
+        {huge.V, huge.F, 10, 5, {"Skeletonizing iter 0: .*", kErrLine, kCollapsed}},
+        {unit.V, unit.F, 3, 1, {unitVol, kErrLine, next, kErrLine, next, kErrLine}},
     };
     for (const auto& c : cases) {
         Eigen::MatrixXd T = c.S;
@@ -135,7 +133,7 @@ TEST(NormalEquations, KeptPatternGivesTheSparseProductsBitForBit) {
     NormalEquations system;
     Eigen::VectorXd wh = Eigen::VectorXd::Ones(n);
     for (int it = 0; it < 5; ++it) {
-        if (it == 2) S(0, 0) = 0.0, S(1, 1) = -0.0, wh(2) = 0.0, wh(3) = kInf, wh(4) = kNaN;
+        if (it == 2) S(0, 0) = 0.0, S(1, 1) = -0.0, wh(2) = 0.0, wh(3) = INFINITY, wh(4) = NAN;
         const SparseMatrix L = it < 3 ? doubledLaplacian(S, F) : SparseMatrix(n, n);
         const double wl = 0.00037 * std::pow(5, it);
         system.form(L, wl, wh, S);
@@ -157,8 +155,9 @@ TEST(NormalEquations, KeptPatternGivesTheSparseProductsBitForBit) {
 }
 
 // Sound systems (the first iteration's, one pattern) go through CHOLMOD and
-// agree with LDLT to rounding. Those CHOLMOD declines get LDLT's status and
-// result bit for bit (X untouched on failure), and nothing is printed.
+// agree with LDLT to rounding. Those CHOLMOD declines (indefinite, singular,
+// NaN, infinite, empty) get LDLT's status and result bit for bit (X untouched
+// on failure), and nothing is printed.
 TEST(ContractionSolver, CholmodAgreesWithLdltOnSoundAndFailingSystems) {
     const auto sphere = test_meshes::icosphere(1.0, 3);
     ContractionSolver solver;
@@ -172,16 +171,12 @@ TEST(ContractionSolver, CholmodAgreesWithLdltOnSoundAndFailingSystems) {
         ASSERT_EQ(ldlt(N, sphere.V, reference), Eigen::Success);
         EXPECT_LT((X - reference).norm(), 1e-12 * reference.norm()) << w;
     }
-    Eigen::MatrixXd indefinite(3, 3), singular(3, 3), notANumber(3, 3), infinite(3, 3);
-    indefinite << 2, 1, 0, 1, -3, 1, 0, 1, 4;
-    singular << 1, 1, 0, 1, 1, 0, 0, 0, 2;
-    notANumber << 2, 0, 0, 0, kNaN, 0, 0, 0, 2;
-    infinite << 2, 1, 0, 1, kInf, 0, 0, 0, 2;
+    using M3 = Eigen::Matrix3d;
     const std::pair<Eigen::MatrixXd, Eigen::ComputationInfo> cases[] = {
-        {indefinite, Eigen::Success},
-        {singular, Eigen::NumericalIssue},
-        {notANumber, Eigen::Success},
-        {infinite, Eigen::Success},
+        {M3{{2, 1, 0}, {1, -3, 1}, {0, 1, 4}}, Eigen::Success},
+        {M3{{1, 1, 0}, {1, 1, 0}, {0, 0, 2}}, Eigen::NumericalIssue},
+        {M3{{2, 0, 0}, {0, NAN, 0}, {0, 0, 2}}, Eigen::Success},
+        {M3{{2, 1, 0}, {1, INFINITY, 0}, {0, 0, 2}}, Eigen::Success},
         {Eigen::MatrixXd(0, 0), Eigen::Success}};
     for (const auto& [D, info] : cases) {
         const SparseMatrix N = D.sparseView();
