@@ -71,7 +71,7 @@ TEST(Camera, ResetForMeshFramesByRadiusWithinBounds) {
     EXPECT_EQ(c.center, glm::vec3(0.0f));
 }
 
-TEST(MouseControl, LeftOrbitsWithPitchLimitRightOrMiddlePans) {
+TEST(MouseControl, LeftOrbitsWithPitchLimitRightOrMiddlePansScrollZooms) {
     Camera c = startupCamera();
     mouse(c, 100, 767, false, false, false);  // y upwards: 0
     EXPECT_EQ(lastCursorY, 0.0f);
@@ -99,10 +99,7 @@ TEST(MouseControl, LeftOrbitsWithPitchLimitRightOrMiddlePans) {
     Camera before = c;  // no mesh: no pan
     mouse(c, 600, 200, false, false, true, false, 0.0f);
     EXPECT_EQ(c.center, before.center);
-}
 
-TEST(MouseControl, ScrollZoomsByRadiusWithShiftWithinBounds) {
-    Camera c = startupCamera();
     // Scroll, shift, mesh radius (0: no mesh, consumed without effect), distance.
     for (auto [amount, shift, radius, distance] : {std::tuple{1.0f, false, 10.0f, 5.0f},
                                                    {1.0f, true, 10.0f, 0.1f},

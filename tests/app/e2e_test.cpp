@@ -4,31 +4,15 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <functional>
 #include <thread>
 
 #include "child_process.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string run(const std::string& tool, const std::vector<std::string>& args) {
+static std::string run(const std::string& tool, const std::vector<std::string>& args) {
     return runProgram("/usr/bin/" + tool, args, "", 60).out;
 }
-
-const std::string kHeader = "P6\n1024 768\n255\n";  // a binary PPM of the whole window
-
-// Pixels of the screenshot in columns [x0, x1) that pass the test.
-int count(const std::string& ppm, int x0, int x1, std::function<bool(const unsigned char*)> test) {
-    int n = 0;
-    for (int y = 0; y < 768; ++y)
-        for (int x = x0; x < x1; ++x)
-            n += test((const unsigned char*)&ppm[kHeader.size() + 3 * (y * 1024 + x)]);
-    return n;
-}
-
-}  // namespace
 
 TEST(EndToEnd, ExampleTreeShowsMeshAndPanelAndEscapeEndsCleanly) {
     if (!getenv("DISPLAY") || !fs::exists("/usr/bin/xdotool") || !fs::exists("/usr/bin/import"))
@@ -46,19 +30,26 @@ TEST(EndToEnd, ExampleTreeShowsMeshAndPanelAndEscapeEndsCleanly) {
     // The mesh: right of the panel, many pixels unlike the background corner.
     // The panel: its title bar in the dark style's active blue, at the left.
     // Both show once the analysis is done and the first frames are drawn.
+    const std::string header = "P6\n1024 768\n255\n";  // a binary PPM of the whole window
     int mesh = 0, panel = 0;
     for (int i = 0; i < 120 && (mesh < 10000 || panel < 1000); ++i) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
         std::string shot = run("import", {"-window", id, "-depth", "8", "ppm:-"});
-        ASSERT_EQ(shot.size(), kHeader.size() + 3 * 1024 * 768);
-        ASSERT_EQ(shot.substr(0, kHeader.size()), kHeader);
-        auto bg = (const unsigned char*)&shot[kHeader.size() + 3 * (764 * 1024 + 1020)];
-        mesh = count(shot, 400, 1024, [&](const unsigned char* p) {
-            return std::abs(p[0] - bg[0]) + std::abs(p[1] - bg[1]) + std::abs(p[2] - bg[2]) > 30;
-        });
-        panel = count(shot, 0, 400, [](const unsigned char* p) {
-            return std::abs(p[0] - 41) + std::abs(p[1] - 74) + std::abs(p[2] - 122) < 12;
-        });
+        ASSERT_EQ(shot.size(), header.size() + 3 * 1024 * 768);
+        ASSERT_EQ(shot.substr(0, header.size()), header);
+        auto pixel = [&](int x, int y) {
+            return (const unsigned char*)&shot[header.size() + 3 * (y * 1024 + x)];
+        };
+        auto distance = [](const unsigned char* p, const unsigned char* q) {
+            return std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]);
+        };
+        const unsigned char *bg = pixel(1020, 764), blue[] = {41, 74, 122};
+        mesh = panel = 0;
+        for (int y = 0; y < 768; ++y)
+            for (int x = 0; x < 1024; ++x) {
+                mesh += x >= 400 && distance(pixel(x, y), bg) > 30;
+                panel += x < 400 && distance(pixel(x, y), blue) < 12;
+            }
     }
     EXPECT_GE(mesh, 10000);
     EXPECT_GE(panel, 1000);
