@@ -47,21 +47,19 @@ TEST(FindEndpoints, KnownEnds) {
         Eigen::MatrixXi F;
         std::vector<int> before, after;
     } cases[] = {
+        // clang-format off
         // Five points on the x axis, in order and shuffled.
-        {P({0, 0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0}),
-         I({0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4}),
-         {7, 3},
-         {7, 3, 0, 4}},
-        {P({2, 0, 0, 4, 0, 0, 0, 0, 0, 1, 0, 0, 3, 0, 0}),
-         I({2, 3, 3, 3, 0, 0, 0, 4, 4, 4, 1, 1}),
-         {},
-         {1, 2}},
+        {P({0, 0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0}), I({0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4}),
+         {7, 3}, {7, 3, 0, 4}},
+        {P({2, 0, 0, 4, 0, 0, 0, 0, 0, 1, 0, 0, 3, 0, 0}), I({2, 3, 3, 3, 0, 0, 0, 4, 4, 4, 1, 1}),
+         {}, {1, 2}},
         {P({0, 0, 0, 1, 0, 0, 2, 0, 0}), Eigen::MatrixXi(0, 3), {}, {}},  // r = 0 / 0
         {Eigen::MatrixXd(0, 3), Eigen::MatrixXi(0, 3), {}, {}},
         // Three coinciding points have only neighbours at distance 0.
         {P({1, 1, 1, 1, 1, 1, 1, 1, 1, 50, 0, 0, 50.5, 0, 0}), I({0, 1, 2, 3, 4, 4}), {}, {}},
         // A neighbour at a right angle to the direction does not disqualify.
         {P({0, 0, 0, 1, 0, 0, 0, 0.5, 0}), I({0, 1, 2}), {}, {0, 1, 2}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         std::vector<int> e = c.before;
