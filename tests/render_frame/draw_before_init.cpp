@@ -1,5 +1,4 @@
-// Draws one frame with a renderer that was never initialised: the draw must
-// stop the program before touching any GL state.
+// Draws one frame with a renderer that was never initialised: fatal at once.
 #include <glm/glm.hpp>
 
 #include "gl_context.h"

@@ -9,7 +9,6 @@
 
 #include <Eigen/Core>
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <glm/gtc/matrix_transform.hpp>
 #include <sstream>
@@ -18,6 +17,28 @@
 #include "gl_context.h"
 #include "render/renderer.h"
 #include "render/shader_program.h"
+
+// A closed surface of revolution about x, moved by `offset`: a ring of
+// `segments` vertices at each (x, radius) of the profile and a flat fan at
+// either end, whose centres are the part's last two vertices.
+struct Revolution {
+    std::vector<std::pair<double, double>> profile;
+    int segments;
+    Eigen::Vector3d offset = Eigen::Vector3d::Zero();
+};
+inline Revolution unitSphere(int segments, int rings) {
+    Revolution s{{}, segments};  // the flat caps lie within a hair of the poles
+    for (int i = 1; i < rings; ++i)
+        s.profile.emplace_back(-std::cos(M_PI * i / rings), std::sin(M_PI * i / rings));
+    return s;
+}
+// A capped tube of radius r along x from `from` to `to`.
+inline Revolution tube(double from, double to, double r, int segments, int slices,
+                       const Eigen::Vector3d& offset = Eigen::Vector3d::Zero()) {
+    Revolution t{{}, segments, offset};
+    for (int i = 0; i <= slices; ++i) t.profile.emplace_back(from + (to - from) * i / slices, r);
+    return t;
+}
 
 class FrameTest : public ::testing::Test {
   public:
@@ -65,6 +86,44 @@ class FrameTest : public ::testing::Test {
         glFinish();
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "a frame raised a GL error";
     }
+    // Loads closed surfaces of revolution as one OFF file, written to a
+    // temporary file for the purpose.
+    void loadParts(const std::vector<Revolution>& parts) {
+        std::ostringstream v, f;
+        v.precision(17);
+        int vertices = 0, faces = 0;
+        for (const Revolution& p : parts) {
+            const int rings = int(p.profile.size()), n = p.segments, capA = vertices + rings * n;
+            auto point = [&](double x, double r, double phi) {
+                v << (Eigen::Vector3d(x, r * std::cos(phi), r * std::sin(phi)) + p.offset)
+                         .transpose()
+                  << "\n";
+            };
+            for (auto [x, r] : p.profile)
+                for (int s = 0; s < n; ++s) point(x, r, 2 * M_PI * s / n);
+            point(p.profile.front().first, 0, 0);
+            point(p.profile.back().first, 0, 0);
+            auto face = [&](int a, int b, int c) {
+                f << "3 " << a << " " << b << " " << c << "\n";
+            };
+            auto at = [&](int i, int s) { return vertices + i * n + s % n; };
+            for (int s = 0; s < n; ++s) {
+                for (int i = 0; i + 1 < rings; ++i) {
+                    face(at(i, s), at(i, s + 1), at(i + 1, s + 1));
+                    face(at(i, s), at(i + 1, s + 1), at(i + 1, s));
+                }
+                face(capA, at(0, s + 1), at(0, s));
+                face(capA + 1, at(rings - 1, s), at(rings - 1, s + 1));
+            }
+            vertices = capA + 2;
+            faces += 2 * n * rings;
+        }
+        const std::string path =
+            testing::TempDir() + "morvik_frame_" + std::to_string(getpid()) + ".off";
+        std::ofstream(path) << "OFF\n" << vertices << " " << faces << " 0\n" << v.str() << f.str();
+        load(path);
+        std::remove(path.c_str());
+    }
     // The pixel at a world point of the z = 0 plane (orthographic camera).
     Rgba pixelAt(double x, double y) {
         return readPixel(int(std::floor((x + 2) / 4 * width)),
@@ -85,61 +144,3 @@ inline bool shows(const Rgba& p, float r, float g, float b, float tol = 1e-3f) {
 }
 
 inline const std::string dataDir = MORVIK_SOURCE_DIR "/tests/render_frame/data/";
-
-// A closed surface of revolution about x, moved by `offset`: a ring of
-// `segments` vertices at each (x, radius) of the profile and a flat fan at
-// either end, whose centres are the part's last two vertices.
-struct Revolution {
-    std::vector<std::pair<double, double>> profile;
-    int segments;
-    Eigen::Vector3d offset = Eigen::Vector3d::Zero();
-};
-inline Revolution unitSphere(int segments, int rings) {
-    Revolution s{{}, segments};  // the flat caps lie within a hair of the poles
-    for (int i = 1; i < rings; ++i)
-        s.profile.emplace_back(-std::cos(M_PI * i / rings), std::sin(M_PI * i / rings));
-    return s;
-}
-// A capped tube of radius r along x from `from` to `to`.
-inline Revolution tube(double from, double to, double r, int segments, int slices,
-                       const Eigen::Vector3d& offset = Eigen::Vector3d::Zero()) {
-    Revolution t{{}, segments, offset};
-    for (int i = 0; i <= slices; ++i) t.profile.emplace_back(from + (to - from) * i / slices, r);
-    return t;
-}
-
-// Writes the parts as one OFF file under a temporary folder; returns the path.
-inline std::string writeOff(const std::string& name, const std::vector<Revolution>& parts) {
-    std::ostringstream v, f;
-    v.precision(17);
-    int vertices = 0, faces = 0;
-    for (const Revolution& p : parts) {
-        const int rings = int(p.profile.size()), n = p.segments, capA = vertices + rings * n;
-        auto point = [&](double x, double r, double phi) {
-            v << (Eigen::Vector3d(x, r * std::cos(phi), r * std::sin(phi)) + p.offset).transpose()
-              << "\n";
-        };
-        for (auto [x, r] : p.profile)
-            for (int s = 0; s < n; ++s) point(x, r, 2 * M_PI * s / n);
-        point(p.profile.front().first, 0, 0);
-        point(p.profile.back().first, 0, 0);
-        auto face = [&](int a, int b, int c) { f << "3 " << a << " " << b << " " << c << "\n"; };
-        auto at = [&](int i, int s) { return vertices + i * n + s % n; };
-        for (int s = 0; s < n; ++s) {
-            for (int i = 0; i + 1 < rings; ++i) {
-                face(at(i, s), at(i, s + 1), at(i + 1, s + 1));
-                face(at(i, s), at(i + 1, s + 1), at(i + 1, s));
-            }
-            face(capA, at(0, s + 1), at(0, s));
-            face(capA + 1, at(rings - 1, s), at(rings - 1, s + 1));
-        }
-        vertices = capA + 2;
-        faces += 2 * n * rings;
-    }
-    static const auto folder = std::filesystem::temp_directory_path() /
-                               ("morvik_render_frame_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    const std::string path = (folder / name).string();
-    std::ofstream(path) << "OFF\n" << vertices << " " << faces << " 0\n" << v.str() << f.str();
-    return path;
-}

@@ -8,7 +8,7 @@
 using FrameLook = FrameTest;
 
 TEST_F(FrameLook, SphereLitYellowOrPlainWhiteInsideAnEvenContourBand) {
-    load(writeOff("sphere.off", {unitSphere(96, 48)}));
+    loadParts({unitSphere(96, 48)});
     drawFrame();
     for (auto [x, y] : {std::pair{0, 0}, {199, 0}, {0, 199}, {199, 199}})
         EXPECT_TRUE(shows(readPixel(x, y), 0.5f, 0.5f, 0.5f)) << "background " << x << "," << y;
@@ -58,7 +58,7 @@ TEST_F(FrameLook, SphereLitYellowOrPlainWhiteInsideAnEvenContourBand) {
 }
 
 TEST_F(FrameLook, UAlongTheVesselAndVAcrossIt) {
-    load(writeOff("tube.off", {tube(-1.5, 1.5, 0.5, 64, 48)}));
+    loadParts({tube(-1.5, 1.5, 0.5, 64, 48)});
     r.paramU = (r.V.col(0).array() + 1.5).matrix();  // 0 to 3 along the tube
     r.hasU = true;
     r.maxU = 3.0;
@@ -66,7 +66,7 @@ TEST_F(FrameLook, UAlongTheVesselAndVAcrossIt) {
     r.uploadParameters();
     r.useBlinnPhong = false;
     r.scalar_field.enabled = true;
-    unsigned char map[256 * 3];  // a middle row of the colour map (256 by 8)
+    unsigned char map[256 * 3] = {};  // a middle row of the colour map (256 by 8)
     glGetTextureSubImage(r.gradientTextureId, 0, 0, 4, 0, 256, 1, 1, GL_RGB, GL_UNSIGNED_BYTE,
                          sizeof map, map);
     for (bool invert : {true, false}) {

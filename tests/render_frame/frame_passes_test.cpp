@@ -15,7 +15,7 @@ static GLuint boundTexture(int unit) {
 using FramePasses = FrameTest;
 
 TEST_F(FramePasses, TheCallersFramebuffersViewportAndClearColourComeBack) {
-    load(writeOff("sphere_small.off", {unitSphere(32, 16)}));
+    loadParts({unitSphere(32, 16)});
     GLuint readFbo = 0;
     glCreateFramebuffers(1, &readFbo);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo);
@@ -49,8 +49,8 @@ TEST_F(FramePasses, JumpFloodFindsTheNearestSeed) {
     // behind it.
     const int w = 65, h = 47;
     setSize(w, h);
-    load(writeOff("overlap.off", {tube(-1.5, 1.5, 0.3, 24, 8, Eigen::Vector3d(0.3, 0.2, 1)),
-                                  tube(-1.2, 1.6, 0.5, 24, 8, Eigen::Vector3d(0, -0.3, -1))}));
+    loadParts({tube(-1.5, 1.5, 0.3, 24, 8, Eigen::Vector3d(0.3, 0.2, 1)),
+               tube(-1.2, 1.6, 0.5, 24, 8, Eigen::Vector3d(0, -0.3, -1))});
     r.contourWidth = 0.1f / (r.meshRadius * 0.002f);
     auto readTarget = [&](int k) {
         std::vector<float> texels(w * h * 4);
@@ -108,7 +108,7 @@ TEST_F(FramePasses, StepCountAndResultBufferFollowTheLargerSide) {
 
 TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
     // Endpoints at the tube's cap centres; spheres of radius 0.3 (15 pixels).
-    load(writeOff("tube_ends.off", {tube(-1.5, 1.5, 0.3, 32, 8)}));
+    loadParts({tube(-1.5, 1.5, 0.3, 32, 8)});
     const int a = static_cast<int>(r.V.rows()) - 2;
     r.endpoints = {a, a + 1};
     r.rootIndex = a;

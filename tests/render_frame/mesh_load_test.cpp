@@ -2,17 +2,6 @@
 // reaching the GPU, and the failure paths.
 #include "frame_fixture.h"
 
-namespace {
-
-GLint bufferSize(GLenum target, GLuint buffer) {
-    GLint size = -1;
-    if (buffer != 0) glBindBuffer(target, buffer);
-    glGetBufferParameteriv(target, GL_BUFFER_SIZE, &size);
-    return size;
-}
-
-}  // namespace
-
 using MeshLoad = FrameTest;
 
 TEST_F(MeshLoad, PlacementFollowsTheFileAndSurvivesOneWithoutVertices) {
@@ -45,17 +34,19 @@ TEST_F(MeshLoad, DuplicatedVerticesUploadMergedAndSmooth) {
     EXPECT_NE(load(dataDir + "fold.off")
                   .find("Removed duplicate vertices, new mesh has 4 vertices and 2 faces\n"),
               std::string::npos);
-    EXPECT_EQ(bufferSize(GL_ARRAY_BUFFER, r.positionVbo), 4 * 12);
-    EXPECT_EQ(bufferSize(GL_ARRAY_BUFFER, r.paramVbo), 4 * 8);
-    glBindVertexArray(r.meshVao);
-    EXPECT_EQ(bufferSize(GL_ELEMENT_ARRAY_BUFFER, 0), 2 * 12);
-    glBindVertexArray(0);
-
+    auto size = [](GLuint buffer) {
+        GLint bytes = -1;
+        glGetNamedBufferParameteriv(buffer, GL_BUFFER_SIZE, &bytes);
+        return bytes;
+    };
+    GLint indices = 0;  // the index buffer the mesh's vertex array holds
+    glGetVertexArrayiv(r.meshVao, GL_ELEMENT_ARRAY_BUFFER_BINDING, &indices);
+    EXPECT_EQ((std::vector{size(r.positionVbo), size(r.paramVbo), size(indices)}),
+              (std::vector{4 * 12, 4 * 8, 2 * 12}));
     // The fold's vertices (0 and 1) share one normal between the faces'
     // normals (0, 0, 1) and (0, 0.71, 0.71); vertex 2 keeps its face's.
     float n[9];
-    glBindBuffer(GL_ARRAY_BUFFER, r.normalVbo);
-    glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof n, n);
+    glGetNamedBufferSubData(r.normalVbo, 0, sizeof n, n);
     EXPECT_TRUE(n[1] > 0.1f && n[1] < 0.6f && n[4] > 0.1f && n[4] < 0.6f && n[7] == 0.0f);
 }
 
