@@ -120,18 +120,17 @@ TEST(FindRootPoint, LeastCurvedFirstWinsAndNaNNeverReplaces) {
     const int n = static_cast<int>(small.V.rows()), nanCorner = 2 * n + 1, unused = 2 * n + 3;
     Eigen::MatrixXd V(2 * n + 4, 3);
     V << small.V, big.V.rowwise() + Eigen::RowVector3d(10, 0, 0),
-        P({std::numeric_limits<double>::quiet_NaN(), 5, 5, 6, 5, 5, 5, 6, 5, 9, 9, 9});
+        P({NAN, 5, 5, 6, 5, 5, 5, 6, 5, 9, 9, 9});
     Eigen::MatrixXi F(2 * small.F.rows() + 1, 3);
     F << small.F, big.F.array() + n, Eigen::RowVector3i(2 * n, nanCorner, 2 * n + 2);
     const std::string line = runInChild([&] { findRootPoint({0, n + 4, 1}, V, F); }).out;
     EXPECT_EQ(line, "Root point index is " + std::to_string(n + 4) + "\n");
     EXPECT_EQ(runInChild([&] { findRootPoint({}, V, F); }).out, "");
-    const std::pair<std::vector<int>, int> cases[] = {{{0, n + 4, 1}, n + 4},
-                                                      {{3}, 3},
-                                                      {{0, 2 * n, nanCorner, unused}, 0},
-                                                      {{nanCorner, 0}, nanCorner},
-                                                      {{unused, 0}, unused},
-                                                      {{}, -1}};
+    // clang-format off
+    const std::pair<std::vector<int>, int> cases[] = {
+        {{0, n + 4, 1}, n + 4}, {{3}, 3}, {{0, 2 * n, nanCorner, unused}, 0},
+        {{nanCorner, 0}, nanCorner}, {{unused, 0}, unused}, {{}, -1}};
+    // clang-format on
     for (const auto& [endpoints, root] : cases) EXPECT_EQ(findRootPoint(endpoints, V, F), root);
 
     V.middleRows(n, n) = small.V;
