@@ -11,6 +11,9 @@ using RowMajorMatrix = Eigen::SparseMatrix<double, Eigen::RowMajor>;
 
 SparseMatrix diagonalMatrix(const Eigen::VectorXd& d) {
     SparseMatrix D(d.size(), d.size());
+    // Eigen's makeCompressed after reserve runs past the index arrays of an
+    // empty matrix.
+    if (d.size() == 0) return D;
     D.reserve(Eigen::VectorXi::Constant(d.size(), 1));
     for (Eigen::Index i = 0; i < d.size(); ++i) D.insert(i, i) = d(i);
     D.makeCompressed();
