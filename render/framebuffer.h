@@ -7,7 +7,7 @@
 #include <GL/glew.h>
 
 class Framebuffer {
-public:
+  public:
     static constexpr int maxColorAttachments = 8;
 
     Framebuffer() = default;

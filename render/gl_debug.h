@@ -10,5 +10,4 @@ std::string formatGLDebugMessage(GLenum source, GLenum type, GLuint id, GLenum s
                                  const char* message);
 
 void GLAPIENTRY glDebugOutputCallback(GLenum source, GLenum type, GLuint id, GLenum severity,
-                                      GLsizei length, const GLchar* message,
-                                      const void* userParam);
+                                      GLsizei length, const GLchar* message, const void* userParam);

@@ -1,7 +1,7 @@
 #include "render/renderer.h"
 
-#include <string>
 #include <initializer_list>
+#include <string>
 
 #include "geometry/read_triangle_mesh.h"
 #include "platform/fatal.h"

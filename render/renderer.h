@@ -23,7 +23,7 @@ constexpr int gradientTextureCount = 4;
 extern const char* const gradientTextureFiles[gradientTextureCount];
 
 class Renderer {
-public:
+  public:
     Renderer();
     // The reference fields below alias meshVbos: a copy would alias the original.
     Renderer(const Renderer&) = delete;
@@ -53,12 +53,12 @@ public:
     void draw(const glm::mat4& view, const glm::mat4& projection, bool orthoProjection);
 
     // --- Mesh and tree-analysis results
-    Eigen::MatrixXd V;          // #V by 3 vertex positions
-    Eigen::MatrixXi F;          // #F by 3 triangle vertex indices
-    std::vector<int> endpoints; // endpoint vertex indices, increasing
-    int rootIndex = 0;          // root vertex, -1 when the mesh has no endpoint
-    Eigen::VectorXd paramU;     // the U field, one value per vertex
-    Eigen::VectorXd paramV;     // a second per-vertex parameter; nothing fills it
+    Eigen::MatrixXd V;           // #V by 3 vertex positions
+    Eigen::MatrixXi F;           // #F by 3 triangle vertex indices
+    std::vector<int> endpoints;  // endpoint vertex indices, increasing
+    int rootIndex = 0;           // root vertex, -1 when the mesh has no endpoint
+    Eigen::VectorXd paramU;      // the U field, one value per vertex
+    Eigen::VectorXd paramV;      // a second per-vertex parameter; nothing fills it
     double maxU = 0.0;
     bool hasU = false;
     bool hasV = false;

@@ -9,7 +9,7 @@
 #include <vector>
 
 class ShaderProgram {
-public:
+  public:
     // Builds, links and registers the program; every failure is fatal.
     ShaderProgram(std::string name, std::vector<std::string> files);
     // Deletes the GL program and unregisters itself.
@@ -25,7 +25,7 @@ public:
     std::map<std::string, GLint> uniformLocations;
     bool needsShadowMap = false;
 
-private:
+  private:
     GLuint createShaderProgram(std::vector<std::string> files);
     // Reads, expands and compiles one stage file (in shader_loader.cpp).
     GLuint compileShader(std::string file, GLenum stage);

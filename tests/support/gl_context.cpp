@@ -29,7 +29,9 @@ GLFWwindow* testGLWindow() {
     return window;
 }
 
-std::string sourceAssetsDir() { return std::string(MORVIK_SOURCE_DIR) + "/assets"; }
+std::string sourceAssetsDir() {
+    return std::string(MORVIK_SOURCE_DIR) + "/assets";
+}
 
 Rgba readPixel(int x, int y) {
     Rgba p{};

@@ -21,7 +21,7 @@ struct Rgba {
 };
 Rgba readPixel(int x, int y);
 
-#define REQUIRE_GL()                                               \
-    do {                                                           \
+#define REQUIRE_GL()                                              \
+    do {                                                          \
         if (!testGLWindow()) GTEST_SKIP() << "no OpenGL display"; \
     } while (0)
