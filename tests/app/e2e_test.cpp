@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "child_process.h"
+#include "scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -17,8 +18,8 @@ static std::string run(const std::string& tool, const std::vector<std::string>& 
 TEST(EndToEnd, ExampleTreeShowsMeshAndPanelAndEscapeEndsCleanly) {
     if (!getenv("DISPLAY") || !fs::exists("/usr/bin/xdotool") || !fs::exists("/usr/bin/import"))
         GTEST_SKIP() << "needs a display, xdotool and import";
-    fs::path dir = fs::temp_directory_path() / ("morvik-e2e-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    ScratchDir scratch("morvik-e2e");
+    const fs::path dir = scratch.path;
     fs::create_directory_symlink(MORVIK_SOURCE_DIR "/assets", dir / "assets");
     ChildResult app;
     std::thread runner([&] { app = runProgram(MORVIK_BINARY_DIR "/app/morvik", {}, dir, 180); });
@@ -59,5 +60,4 @@ TEST(EndToEnd, ExampleTreeShowsMeshAndPanelAndEscapeEndsCleanly) {
     EXPECT_EQ(app.exitStatus, 0);
     EXPECT_NE(app.out.find("maxU = "), std::string::npos) << app.out;
     EXPECT_EQ(app.err, "");
-    fs::remove_all(dir);
 }

@@ -60,7 +60,7 @@ TEST(ReadPly, EveryEncodingAndNumericType) {
             out.put<std::int32_t>(1);
         }
         const std::string what = encoding + " " + coordinate + " " + count + " " + index;
-        r = readMesh(writeFile("file.ply", out.bytes));
+        r = readMesh(writeScratch("file.ply", out.bytes));
         ASSERT_TRUE(r.ok) << what << ": " << r.err;
         EXPECT_TRUE(same(r.V, corners)) << what;
         EXPECT_TRUE(same(r.F, cornerFaces)) << what;
@@ -70,20 +70,20 @@ TEST(ReadPly, EveryEncodingAndNumericType) {
 TEST(ReadStl, BinaryIsChosenBySizeEvenWhenTheHeaderSaysSolid) {
     const std::vector<float> two = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 0, 0, 1, 0};
     for (const char* header : {"binary from a hand-made writer", "solid but really binary"}) {
-        ReadResult r = readMesh(writeFile("binary.stl", binaryStl(header, two)));
+        ReadResult r = readMesh(writeScratch("binary.stl", binaryStl(header, two)));
         ASSERT_TRUE(r.ok) << header << ": " << r.err;
         EXPECT_TRUE(
             same(r.V, rows3<double>({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 0, 0, 1, 0})));
         EXPECT_TRUE(same(r.F, rows3<int>({0, 1, 2, 3, 4, 5})));
     }
-    ReadResult none = readMesh(writeFile("none.stl", binaryStl("solid", {})));
+    ReadResult none = readMesh(writeScratch("none.stl", binaryStl("solid", {})));
     ASSERT_TRUE(none.ok) << none.err;
     EXPECT_EQ(none.V.rows(), 0);
 
     Eigen::MatrixXf V;
     Eigen::MatrixXi F;
     const std::string path =
-        writeFile("single.stl", binaryStl("x", {0.1f, 0.2f, 0.3f, 1, 0, 0, 0, 1, 0}));
+        writeScratch("single.stl", binaryStl("x", {0.1f, 0.2f, 0.3f, 1, 0, 0, 0, 1, 0}));
     ASSERT_TRUE(geometry::read_triangle_mesh(path, V, F));
     EXPECT_EQ(V.row(0), Eigen::RowVector3f(0.1f, 0.2f, 0.3f));
 }

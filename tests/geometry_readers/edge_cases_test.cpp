@@ -21,7 +21,7 @@ TEST(ReadPly, ElementsWithoutPropertiesCostNothing) {
         "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
         "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
         "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
-    const std::string path = writeFile("empty_elements.ply", text);
+    const std::string path = writeScratch("empty_elements.ply", text);
     const ChildResult child = runInChild([&] {
         alarm(20);
         const ReadResult r = readMesh(path);
@@ -36,10 +36,10 @@ TEST(ReadMedit, AnEmptyTriangleSectionLeavesTheTetrahedraBoundary) {
         "MeshVersionFormatted 1\nDimension 3\nVertices\n4\n"
         "0 0 0 0\n1 0 0 0\n0 1 0 0\n0 0 1 0\n";
     const std::string tets = "Tetrahedra\n1\n1 2 3 4 0\n";
-    ReadResult r = readMesh(writeFile("empty_triangles.mesh", head + "Triangles\n0\n" + tets));
+    ReadResult r = readMesh(writeScratch("empty_triangles.mesh", head + "Triangles\n0\n" + tets));
     ASSERT_TRUE(r.ok) << r.err;
     EXPECT_EQ(r.F.rows(), 4);
-    r = readMesh(writeFile("one_triangle.mesh", head + "Triangles\n1\n1 2 3 0\n" + tets));
+    r = readMesh(writeScratch("one_triangle.mesh", head + "Triangles\n1\n1 2 3 0\n" + tets));
     ASSERT_TRUE(r.ok) << r.err;
     EXPECT_TRUE(same(r.F, rows3<int>({0, 1, 2})));  // given triangles win over tetrahedra
 }

@@ -29,13 +29,13 @@ TEST(ReadFailures, PathsThatCannotBeOpenedOrHaveNoReader) {
     EXPECT_EQ(child.exitStatus, 0);
     EXPECT_EQ(child.err, "IOError: " + pipe + " could not be opened...\n");
 
-    ReadResult r = readMesh(writeFile("model.Xyz", "OFF\n0 0 0\n"));
+    ReadResult r = readMesh(writeScratch("model.Xyz", "OFF\n0 0 0\n"));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, "Error: unknown extension: xyz\n");
-    EXPECT_EQ(readMesh(writeFile("no_extension", "OFF\n0 0 0\n")).err,
+    EXPECT_EQ(readMesh(writeScratch("no_extension", "OFF\n0 0 0\n")).err,
               "Error: unknown extension: \n");
     mkdir((scratchDir() + "/dotted.off").c_str(), 0755);
-    EXPECT_FALSE(readMesh(writeFile("dotted.off/mesh", "OFF\n0 0 0\n")).ok);  // a folder's dot
+    EXPECT_FALSE(readMesh(writeScratch("dotted.off/mesh", "OFF\n0 0 0\n")).ok);  // a folder's dot
 }
 
 // data/malformed/expected.txt lists every malformed file with a word of its
@@ -58,7 +58,7 @@ TEST(ReadFailures, MalformedFilesOfEveryFormat) {
 // only.
 TEST(ReadFailures, SinglePrecisionOverflow) {
     const std::string path =
-        writeFile("huge.off", "OFF\n3 1 0\n0 0 0\n1e300 0 0\n0 1 0\n3 0 1 2\n");
+        writeScratch("huge.off", "OFF\n3 1 0\n0 0 0\n1e300 0 0\n0 1 0\n3 0 1 2\n");
     Eigen::MatrixXf V;
     Eigen::MatrixXi F;
     testing::internal::CaptureStderr();

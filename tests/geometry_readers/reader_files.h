@@ -4,7 +4,6 @@
 // builder for the binary formats.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <Eigen/Core>
 #include <algorithm>
@@ -15,27 +14,16 @@
 #include <vector>
 
 #include "geometry/read_triangle_mesh.h"
+#include "scratch_dir.h"
 
-struct ScratchDir {
-    pid_t owner = getpid();
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("morvik_readers_" + std::to_string(owner));
-    ScratchDir() { std::filesystem::create_directories(path); }
-    ~ScratchDir() {
-        std::error_code ignored;
-        if (getpid() == owner) std::filesystem::remove_all(path, ignored);  // not a forked child
-    }
-};
-
+// One scratch folder for the whole process.
 inline std::string scratchDir() {
-    static ScratchDir dir;
-    return dir.path.string();
+    static const ScratchDir dir("morvik-readers");
+    return dir.path;
 }
 
-inline std::string writeFile(const std::string& name, const std::string& contents) {
-    const std::string path = scratchDir() + "/" + name;
-    std::ofstream(path, std::ios::binary) << contents;
-    return path;
+inline std::string writeScratch(const std::string& name, const std::string& contents) {
+    return writeFile(scratchDir() + "/" + name, contents);
 }
 
 struct ReadResult {

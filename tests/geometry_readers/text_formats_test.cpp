@@ -35,7 +35,7 @@ TEST(ReadOff, HeaderVariantsCommentsAndPolygons) {
         std::string text = header + body;
         for (std::size_t at; (at = text.find('X')) != std::string::npos;)
             text.replace(at, 1, extra);
-        ReadResult r = readMesh(writeFile("variant.off", text));
+        ReadResult r = readMesh(writeScratch("variant.off", text));
         ASSERT_TRUE(r.ok) << text << r.err;
         EXPECT_TRUE(same(r.V, square)) << text;
         EXPECT_TRUE(same(r.F, squareFan)) << text;
@@ -43,7 +43,8 @@ TEST(ReadOff, HeaderVariantsCommentsAndPolygons) {
 }
 
 TEST(ReadOff, ExtensionInAnyCaseSinglePrecisionAndEmptyMeshes) {
-    std::string path = writeFile("UPPER.OfF", "OFF\n3 1 0\n0.25 -1e-3 +2\n1 0 0\n0 1 0\n3 0 1 2\n");
+    std::string path =
+        writeScratch("UPPER.OfF", "OFF\n3 1 0\n0.25 -1e-3 +2\n1 0 0\n0 1 0\n3 0 1 2\n");
     ReadResult r = readMesh(path);
     ASSERT_TRUE(r.ok) << r.err;
     EXPECT_EQ(r.V.row(0), Eigen::RowVector3d(0.25, -1e-3, 2.0));
@@ -52,7 +53,7 @@ TEST(ReadOff, ExtensionInAnyCaseSinglePrecisionAndEmptyMeshes) {
     ASSERT_TRUE(geometry::read_triangle_mesh(path, Vf, Ff));
     EXPECT_TRUE(same(Vf, r.V.cast<float>()));
     EXPECT_TRUE(same(Ff, r.F));
-    r = readMesh(writeFile("nothing.off", "OFF\n0 0 0\n"));
+    r = readMesh(writeScratch("nothing.off", "OFF\n0 0 0\n"));
     ASSERT_TRUE(r.ok) << r.err;
     EXPECT_EQ(r.V.rows() + r.F.rows(), 0);
 }
@@ -92,7 +93,8 @@ TEST(ReadMedit, TetrahedraGiveTheirOutwardBoundaryFaces) {
     file << std::ifstream(data + "tris.mesh").rdbuf();
     const std::string vertices = file.str().substr(0, file.str().find("Edges"));
     for (const char* tets : {"1\n1 2 3 4 0\n", "1\n1 3 2 4 0\n", "2\n1 2 3 4 0\n2 3 4 5 0\n"}) {
-        ReadResult r = readMesh(writeFile("tets.mesh", vertices + "Tetrahedra\n" + tets + "End\n"));
+        ReadResult r =
+            readMesh(writeScratch("tets.mesh", vertices + "Tetrahedra\n" + tets + "End\n"));
         ASSERT_TRUE(r.ok) << r.err;
         const bool two = tets[0] == '2';
         ASSERT_EQ(r.F.rows(), two ? 6 : 4) << tets;  // two lose their shared face

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <filesystem>
 
 #include "child_process.h"
 #include "param_fixture.h"
@@ -16,14 +17,14 @@ using Lines = std::vector<std::string>;
 class IniFiles : public ::testing::Test {
   protected:
     Lines linesOf(const std::string& bytes) {
-        writeBytes(dir.file("in.ini"), bytes);
+        writeFile(dir.file("in.ini"), bytes);
         return IniReader(dir.file("in.ini")).readLines();
     }
     std::string written(const IniDocument& document, bool pretty = false) {
         IniWriter writer(dir.file("out.ini"));
         writer.pretty = pretty;
         EXPECT_TRUE((writer << document) && writer.close());
-        return readBytes(dir.file("out.ini"));
+        return readFile(dir.file("out.ini"));
     }
     size_t entries() { return std::distance(fs::directory_iterator(dir.path), {}); }
     ScratchDir dir;
@@ -42,9 +43,9 @@ TEST_F(IniFiles, LineEndsDroppedBytesAndTheDocumentTheyMake) {
 
     // Keys before a section are dropped; repeated sections merge; a repeated
     // key keeps its first place and its last value; a BOM hides the section.
-    writeBytes(dir.file("in.ini"),
-               "\xEF\xBB\xBF[bom]\r\norphan=dropped\r\n; c\r\n[First]\r\nb=1\r\na = 2\r\njunk\r\n"
-               "[empty]\r\n[FIRST]\r\nB=3\nc=4");
+    writeFile(dir.file("in.ini"),
+              "\xEF\xBB\xBF[bom]\r\norphan=dropped\r\n; c\r\n[First]\r\nb=1\r\na = 2\r\njunk\r\n"
+              "[empty]\r\n[FIRST]\r\nB=3\nc=4");
     IniDocument document;
     ASSERT_TRUE(IniFile(dir.file("in.ini")).read(document));
     std::vector<std::pair<std::string, std::string>> keys(document["first"].begin(),
@@ -64,11 +65,11 @@ TEST_F(IniFiles, WrittenBytes) {
               "[settings]\r\ncontourwidth = 3.000000\r\nuseblinnphong = \r\n\r\n"
               "[empty]\r\n\r\n[last]\r\na\\=b = v=w\\=z");
     EXPECT_TRUE(IniFile(dir.file("out.ini")).write(IniDocument()));
-    EXPECT_EQ(readBytes(dir.file("out.ini")), "") << "an empty document truncates";
+    EXPECT_EQ(readFile(dir.file("out.ini")), "") << "an empty document truncates";
 }
 
 TEST_F(IniFiles, FailedReadsEmptyTheDocumentFailedWritesTouchNothing) {
-    writeBytes(dir.file("empty.ini"), "");  // reads fine, into an empty document
+    writeFile(dir.file("empty.ini"), "");  // reads fine, into an empty document
     fs::create_directory(dir.file("folder"));
     for (const std::string& path :
          {std::string(), dir.file("none.ini"), dir.file("folder"), dir.file("empty.ini")}) {
@@ -88,7 +89,7 @@ TEST_F(IniFiles, FailedReadsEmptyTheDocumentFailedWritesTouchNothing) {
 // the target's permissions survive a save.
 TEST_F(IniFiles, FailingPartWayKeepsThePreviousFileAndLinksSurvive) {
     const std::string target = dir.file("params.ini");
-    writeBytes(target, "old");
+    writeFile(target, "old");
     IniDocument big;
     for (int i = 0; i < 2000; ++i) big["s"]["key" + std::to_string(i)] = "value";
     ChildResult child = runInChild([&] {
@@ -98,13 +99,13 @@ TEST_F(IniFiles, FailingPartWayKeepsThePreviousFileAndLinksSurvive) {
         std::printf("%d", IniFile(target).write(big) ? 1 : 0);
     });
     EXPECT_EQ(child.out, "0");
-    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(readFile(target), "old");
     EXPECT_EQ(entries(), 1u);
 
     fs::permissions(target, fs::perms(0640));
     fs::create_symlink(target, dir.file("link.ini"));
     ASSERT_TRUE(IniFile(dir.file("link.ini")).write(one));
     EXPECT_TRUE(fs::is_symlink(dir.file("link.ini")));
-    EXPECT_EQ(readBytes(target), "[s]\r\nk=v");
+    EXPECT_EQ(readFile(target), "[s]\r\nk=v");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
 }

@@ -17,7 +17,7 @@ using testing::internal::GetCapturedStdout;
 
 // The 46 rows of the key table in order, with their defaults.
 TEST_F(ParamFileTest, DefaultsAreSavedInTableOrder) {
-    EXPECT_EQ(savedBytes(), readBytes(MORVIK_SOURCE_DIR "/tests/parameters/data/defaults.ini"));
+    EXPECT_EQ(savedBytes(), readFile(MORVIK_SOURCE_DIR "/tests/parameters/data/defaults.ini"));
 }
 
 // Every key is read into the parameter that the save writes under that key.
@@ -96,9 +96,9 @@ TEST_F(ParamFileTest, PartialFilesChangeOnlyWhatTheyGiveAndSavesReplaceAll) {
         EXPECT_EQ(savedBytes(), before) << text;
     }
     EXPECT_FALSE(loadParams(dir.file("missing.ini")));  // returns before any GL call
-    writeBytes(dir.file("old.ini"), "; my notes\r\n[camera]\r\nfov=30\r\n[settings]\r\nextra=1");
+    writeFile(dir.file("old.ini"), "; my notes\r\n[camera]\r\nfov=30\r\n[settings]\r\nextra=1");
     ASSERT_TRUE(saveParams(dir.file("old.ini")));
-    EXPECT_EQ(readBytes(dir.file("old.ini")), before);
+    EXPECT_EQ(readFile(dir.file("old.ini")), before);
 }
 
 // Each failure is one console line naming the file, the key and the standard
@@ -111,7 +111,7 @@ TEST_F(ParamFileTest, FailuresAreOneConsoleLineEach) {
                               {"contourwidth=1e-50", "stof argument out of range"},
                               {"gradienttex=abc", "invalid stol argument"},
                               {"hatching.n=2147483648", "stol argument out of range"}}) {
-        writeBytes(bad, std::string("[settings]\n") + line);
+        writeFile(bad, std::string("[settings]\n") + line);
         CaptureStdout();
         EXPECT_FALSE(loadParamsReporting(bad));
         const std::string key(line, std::strchr(line, '='));

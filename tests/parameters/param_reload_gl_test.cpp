@@ -1,6 +1,8 @@
 // The colour-map reload that ends a load, and the committed presets. Needs a
 // GL context: run under Xvfb.
 
+#include <filesystem>
+
 #include "gl_context.h"
 #include "param_fixture.h"
 #include "parameters/shell_settings.h"
@@ -46,7 +48,7 @@ TEST_F(ParamReload, LoadingShowsTheColourMapOfTheResult) {
     for (const auto& [text, before, index, shown] : cases) {
         gradientTex = before;  // set without a reload: the texture shows map 0
         renderer.loadGradientTexture(gradientTextureFiles[0]);
-        writeBytes(dir.file("in.ini"), text);
+        writeFile(dir.file("in.ini"), text);
         testing::internal::CaptureStdout();
         loadParamsReporting(dir.file("in.ini"));
         testing::internal::GetCapturedStdout();
@@ -67,7 +69,7 @@ TEST_F(ParamReload, PresetsLoadCleanly) {
         EXPECT_TRUE(loadParamsReporting(path)) << path;
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << path;
         EXPECT_EQ(colourMapRow(), maps[gradientTex]) << path;
-        EXPECT_EQ(savedBytes(), readBytes(path)) << path;
+        EXPECT_EQ(savedBytes(), readFile(path)) << path;
     }
     EXPECT_GE(presets, 4);
 }

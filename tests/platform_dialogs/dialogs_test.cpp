@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/file_dialogs.h"
+#include "scratch_dir.h"
 
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
@@ -19,15 +20,10 @@ const Args meshFilters = {"Model files (.obj .off)", "*.obj *.off", "All files",
 class Dialogs : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = fs::temp_directory_path() / "morvik-dialogs-XXXXXX";
-        dir = mkdtemp(pattern.data());
         savedPath = getenv("PATH");
         setenv("PATH", dir.c_str(), 1);  // only the tools this test installs
     }
-    void TearDown() override {
-        setenv("PATH", savedPath.c_str(), 1);
-        fs::remove_all(dir);
-    }
+    void TearDown() override { setenv("PATH", savedPath.c_str(), 1); }
     // A fake tool that writes its arguments to <name>.args and then runs body.
     void installTool(const std::string& name, const std::string& body) {
         const std::string file = dir + "/" + name;
@@ -42,7 +38,8 @@ class Dialogs : public ::testing::Test {
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
-    std::string dir, savedPath;
+    ScratchDir scratch{"morvik-dialogs"};
+    std::string dir = scratch.path, savedPath;
 };
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
-#include <stdlib.h>
 
 #include <array>
 #include <filesystem>
@@ -15,25 +14,21 @@
 #include "render/framebuffer.h"
 #include "render/renderer.h"
 #include "render/shader_program.h"
+#include "scratch_dir.h"
 
 // The tests' assets folder, a temporary copy of data/ made once per process:
 // enough for Renderer::init with an octahedron as the sphere model,
 // "basic.vert" and "basic.frag" (uniforms "mvp" and "color"), a 2 by 2 RGBA
 // arrow and four RGB colour maps 5 texels wide (rows of 15 bytes; the .jpg is
 // a PNG, which stb_image reads by content), removed at exit.
-struct TestAssetsFolder {
-    std::string path;
-    TestAssetsFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "morvik-render-XXXXXX").string();
-        path = mkdtemp(pattern.data());
+struct TestAssetsCopy : ScratchDir {
+    TestAssetsCopy() : ScratchDir("morvik-render") {
         std::filesystem::copy(MORVIK_SOURCE_DIR "/tests/render_base/data", path,
                               std::filesystem::copy_options::recursive);
     }
-    ~TestAssetsFolder() { std::filesystem::remove_all(path); }
 };
 inline const std::string& testAssetsDir() {
-    static const TestAssetsFolder folder;
+    static const TestAssetsCopy folder;
     return folder.path;
 }
 
