@@ -122,10 +122,46 @@ void polygonise(const CentreLines& lines, int targetVertices, Eigen::MatrixXd& V
     }
 }
 
+namespace {
+
+// The lines of the finished tree: trimmed to the cuts, scaled. Returns the
+// cut planes (unscaled).
+std::vector<Cut> finish(const TreeOptions& options, CentreLines& lines) {
+    std::vector<Cut> cuts;
+    if (options.ends != Ends::Round) cuts = trimEnds(lines);
+    if (options.scale != 1) {
+        const double k = options.scale;
+        for (Segment& s : lines.segments) {
+            s.a *= k;
+            s.b *= k;
+            s.ra *= k;
+            s.rb *= k;
+        }
+        lines.root *= k;
+        lines.rootRadius *= k;
+        for (Eigen::Vector3d& tip : lines.tips) tip *= k;
+        for (double& r : lines.tipRadii) r *= k;
+        for (double& length : lines.tipPathLengths) length *= k;
+    }
+    return cuts;
+}
+
+}  // namespace
+
+CentreLines treeCentreLines(const TreeOptions& options) {
+    CentreLines lines = centreLinesOf(layOutTree(options.tips, options.seed, options.shape));
+    finish(options, lines);
+    return lines;
+}
+
 void treeMesh(const TreeOptions& options, Eigen::MatrixXd& V, Eigen::MatrixXi& F,
               CentreLines* lines) {
-    const CentreLines centre = treeCentreLines(options);
+    // The mesh wraps the whole tubes, round ends and all; the cuts come after.
+    CentreLines centre = centreLinesOf(layOutTree(options.tips, options.seed, options.shape));
     polygonise(centre, options.targetVertices, V, F);
+    const std::vector<Cut> cuts = finish(options, centre);
+    if (!cuts.empty()) cutEnds(cuts, options.ends == Ends::Flat, options.slivers, V, F);
+    if (options.scale != 1) V *= options.scale;
     if (lines) *lines = centre;
 }
 
