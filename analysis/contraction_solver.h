@@ -16,6 +16,11 @@
 #include <Eigen/Core>
 #include <Eigen/Sparse>
 
+// ||N X - R|| / ||R|| (Frobenius norms), N X - R formed in long double; the
+// residual R - N X rounded to double, when asked for.
+double residualOf(const Eigen::SparseMatrix<double>& N, const Eigen::MatrixXd& X,
+                  const Eigen::MatrixXd& R, Eigen::MatrixXd* residual = nullptr);
+
 class ContractionSolver {
   public:
     ContractionSolver();
@@ -37,6 +42,10 @@ class ContractionSolver {
     };
 
     bool factorizeCholmod(const Eigen::SparseMatrix<double>& N);
+    void refine(const Eigen::SparseMatrix<double>& N, const Eigen::MatrixXd& R, Eigen::MatrixXd& X);
+
+    static constexpr int kRefinementSteps = 3;
+    static constexpr double kRefinedError = 1e-9;
 
     SerialKernels serial_;
     Eigen::CholmodSupernodalLLT<Eigen::SparseMatrix<double>, Eigen::Lower> cholmod_;

@@ -1,94 +1,212 @@
 #include "analysis/endpoints.h"
 
-#include <Eigen/Sparse>
-#include <cstdio>
-#include <limits>
+#include <Eigen/Eigenvalues>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
 
-#include "analysis/neighbour_search.h"
-#include "geometry/cotmatrix.h"
-#include "geometry/invert_diag.h"
-#include "geometry/massmatrix.h"
+#include "analysis/parallel_ranges.h"
 
 namespace {
 
-double edgeLength(const Eigen::MatrixXd& S, int a, int b) {
-    return (S.row(b) - S.row(a)).norm();
+// How much longer than wide (in standard deviations) a neighbourhood must be.
+constexpr double kElongation = 2.0;
+
+// Points, or groups of points in one grid cell, with their summed weight.
+struct Cluster {
+    Eigen::Vector3d centre = Eigen::Vector3d::Zero();  // weighted mean position
+    double weight = 0.0;
+    double radius = 0.0;  // the largest of the members'
+    int member = -1;      // the point nearest the centre, the lowest index on ties
+};
+
+// A set of clusters in order of x, for the neighbours within a radius.
+struct Level {
+    std::vector<Cluster> clusters;
+    double cellSize = 0.0;
+};
+
+// The distance that decides neighbourhoods: computed in double, rounded to
+// float (as the plain test has it).
+double roundedDistance(const Eigen::Vector3d& a, const Eigen::Vector3d& b) {
+    return static_cast<double>(static_cast<float>((a - b).norm()));
 }
 
-// Nothing within the neighbourhood lies behind point i, seen from its
-// farthest neighbour (the first of equally far ones).
-bool isEndpoint(const Eigen::MatrixXd& S, int i, const Neighbourhood& nb) {
-    int far = i;
-    double best = 0.0;
-    for (size_t k = 0; k < nb.index.size(); ++k) {
-        if (nb.distance[k] > best) {
-            best = nb.distance[k];
-            far = nb.index[k];
+// The clusters of `items` that share a cell of the given size, in order of
+// their centres' x.
+std::vector<Cluster> grouped(const std::vector<Cluster>& items, double cellSize) {
+    using Cell = std::array<double, 3>;  // floor(x / cellSize): exact at any magnitude
+    std::vector<std::pair<Cell, int>> cells(items.size());
+    for (size_t k = 0; k < items.size(); ++k) {
+        const Eigen::Vector3d& p = items[k].centre;
+        cells[k] = {{std::floor(p.x() / cellSize), std::floor(p.y() / cellSize),
+                     std::floor(p.z() / cellSize)},
+                    static_cast<int>(k)};
+    }
+    std::sort(cells.begin(), cells.end());
+    std::vector<Cluster> groups;
+    for (size_t first = 0, last = 0; first < cells.size(); first = last) {
+        Cluster g;
+        for (last = first; last < cells.size() && cells[last].first == cells[first].first; ++last) {
+            const Cluster& c = items[cells[last].second];
+            g.centre += c.weight * c.centre;
+            g.weight += c.weight;
+            g.radius = std::max(g.radius, c.radius);
         }
+        g.centre /= g.weight;
+        double nearest = INFINITY;
+        for (size_t k = first; k < last; ++k) {
+            const Cluster& c = items[cells[k].second];
+            const double d = (c.centre - g.centre).norm();
+            if (d < nearest || (d == nearest && c.member < g.member))
+                nearest = d, g.member = c.member;
+        }
+        groups.push_back(g);
     }
-    if (far == i) return false;
-    const double dirx = S(far, 0) - S(i, 0);
-    const double diry = S(far, 1) - S(i, 1);
-    const double dirz = S(far, 2) - S(i, 2);
-    for (int k : nb.index) {
-        const double dot =
-            (S(k, 0) - S(i, 0)) * dirx + (S(k, 1) - S(i, 1)) * diry + (S(k, 2) - S(i, 2)) * dirz;
-        if (dot < 0.0) return false;
+    std::sort(groups.begin(), groups.end(),
+              [](const Cluster& a, const Cluster& b) { return a.centre.x() < b.centre.x(); });
+    return groups;
+}
+
+// Calls visit(b, rounded distance) for every cluster b of the level within
+// the radius of `at`: those whose x lies within it, tested exactly.
+template <typename Visit>
+void forNeighbours(const Level& level, const Cluster& at, const Visit& visit) {
+    const std::vector<Cluster>& all = level.clusters;
+    auto it = std::lower_bound(all.begin(), all.end(), at.centre.x() - at.radius,
+                               [](const Cluster& c, double x) { return c.centre.x() < x; });
+    for (; it != all.end() && it->centre.x() <= at.centre.x() + at.radius; ++it) {
+        const double d = roundedDistance(at.centre, it->centre);
+        if (d < at.radius) visit(*it, d);
     }
-    return true;
+}
+
+// All within the radius lie in the closed half-space facing the farthest of
+// them, but for a share of kEndpointBehindShare of the weight; and the same
+// in the half-space facing along the neighbourhood's longest extent (its
+// first principal axis, towards its mean), which must be kElongation times
+// its next. The second keeps the edge of a vessel that has only flattened,
+// not yet shrunk to a curve, from passing for an end when its farthest point
+// lies across the vessel, not along it.
+bool isEnd(const Level& level, const Cluster& at) {
+    const Cluster* far = nullptr;
+    double best = 0.0, total = 0.0;
+    Eigen::Vector3d sum = Eigen::Vector3d::Zero();
+    Eigen::Matrix3d moments = Eigen::Matrix3d::Zero();
+    forNeighbours(level, at, [&](const Cluster& b, double d) {
+        if (d > best || (d == best && d > 0.0 && b.member < far->member)) best = d, far = &b;
+        const Eigen::Vector3d offset = b.centre - at.centre;
+        total += b.weight;
+        sum += b.weight * offset;
+        moments += b.weight * offset * offset.transpose();
+    });
+    if (!far) return false;
+    const Eigen::Vector3d farthest = far->centre - at.centre;
+    const Eigen::Vector3d mean = sum / total;
+    const Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d> spread(moments / total -
+                                                                mean * mean.transpose());
+    // An end closes a curve: what has shrunk to a ball (a sphere's own
+    // contraction, say) has no ends.
+    if (!(spread.eigenvalues()(2) >= kElongation * kElongation * spread.eigenvalues()(1)))
+        return false;
+    Eigen::Vector3d along = spread.eigenvectors().col(2);
+    if (along.dot(mean) < 0.0) along = -along;
+    double behindFarthest = 0.0, behindAlong = 0.0;
+    forNeighbours(level, at, [&](const Cluster& b, double) {
+        const Eigen::Vector3d offset = b.centre - at.centre;
+        if (offset.dot(farthest) < 0.0) behindFarthest += b.weight;
+        if (offset.dot(along) < 0.0) behindAlong += b.weight;
+    });
+    const double allowed = kEndpointBehindShare * total;
+    return behindFarthest <= allowed && behindAlong <= allowed;
+}
+
+int findGroup(std::vector<int>& parent, int k) {
+    while (parent[k] != k) k = parent[k] = parent[parent[k]];
+    return k;
+}
+
+// One end per group of ends within one another's radius: the member nearest
+// the group's middle (the mean of their positions).
+std::vector<int> mergedEnds(const std::vector<Cluster>& ends) {
+    const int count = static_cast<int>(ends.size());
+    std::vector<int> parent(ends.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    for (int a = 0; a < count; ++a)
+        for (int b = a + 1; b < count; ++b)
+            if (roundedDistance(ends[a].centre, ends[b].centre) <
+                std::max(ends[a].radius, ends[b].radius))
+                parent[findGroup(parent, b)] = findGroup(parent, a);
+    std::vector<Eigen::Vector3d> middle(ends.size(), Eigen::Vector3d::Zero());
+    std::vector<double> size(ends.size(), 0.0);
+    for (int a = 0; a < count; ++a) {
+        middle[findGroup(parent, a)] += ends[a].centre;
+        size[findGroup(parent, a)] += 1.0;
+    }
+    std::vector<int> kept(ends.size(), -1);  // per group, the index of its end
+    for (int a = 0; a < count; ++a) {
+        const int g = findGroup(parent, a);
+        const Eigen::Vector3d mid = middle[g] / size[g];
+        const auto distance = [&](int k) { return (ends[k].centre - mid).norm(); };
+        if (kept[g] < 0 || distance(a) < distance(kept[g]) ||
+            (distance(a) == distance(kept[g]) && ends[a].member < ends[kept[g]].member))
+            kept[g] = a;
+    }
+    std::vector<int> members;
+    for (int k : kept)
+        if (k >= 0) members.push_back(ends[k].member);
+    std::sort(members.begin(), members.end());
+    return members;
 }
 
 }  // namespace
 
-void findEndpoints(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F,
+void findEndpoints(const Eigen::MatrixXd& S, const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
                    std::vector<int>& endpoints) {
     const int faceCount = static_cast<int>(F.rows());
     double total = 0.0;
-    for (int f = 0; f < faceCount; ++f) {
-        total += edgeLength(S, F(f, 0), F(f, 1)) + edgeLength(S, F(f, 1), F(f, 2)) +
-                 edgeLength(S, F(f, 2), F(f, 0));
-    }
-    // Three times the mean face-edge length; NaN without faces, and then no
-    // point has a neighbour.
+    for (int f = 0; f < faceCount; ++f)
+        for (int k = 0; k < 3; ++k) total += (S.row(F(f, (k + 1) % 3)) - S.row(F(f, k))).norm();
+    // Three times the mean face-edge length. Without faces it is NaN, with
+    // only collapsed ones 0: no point then has a neighbour.
     const double r = total / (faceCount * 3.0) * 3.0;
+    if (!(r > 0.0) || !std::isfinite(r)) return;
 
-    const NeighbourGrid grid(S, r);
-    Neighbourhood nb;
-    const int n = static_cast<int>(S.rows());
-    for (int i = 0; i < n; ++i) {
-        grid.neighbours(i, nb);
-        if (isEndpoint(S, i, nb)) endpoints.push_back(i);
+    std::vector<Cluster> points;
+    for (int i = 0; i < S.rows(); ++i) {
+        if (!S.row(i).allFinite()) continue;  // nobody's neighbour
+        const double moved = kMovedRadius * (S.row(i) - V.row(i)).norm();
+        points.push_back({S.row(i).transpose(), 1.0, std::max(r, moved), i});  // NaN: r
     }
+    // Level k groups the points in cells of r / 4 times 2^k. Every cluster
+    // of level 0 is tested; the neighbours of one of radius rho are counted
+    // on the coarsest level whose cells are at most rho / 8 (so the work
+    // stays small however far the radius reaches). With radius r that is
+    // level 0 itself: points closer than r / 4 count as one, no farther ones.
+    std::vector<Level> levels{{grouped(points, 0.25 * r), 0.25 * r}};
+    const std::vector<Cluster> tested = levels[0].clusters;
+    std::vector<int> levelOf(tested.size(), 0);
+    for (size_t q = 0; q < tested.size(); ++q)
+        while (std::ldexp(levels[0].cellSize, levelOf[q] + 1) <= tested[q].radius / 8.0)
+            ++levelOf[q];
+    const int coarsest = tested.empty() ? 0 : *std::max_element(levelOf.begin(), levelOf.end());
+    while (static_cast<int>(levels.size()) <= coarsest) {
+        const double cellSize = 2.0 * levels.back().cellSize;
+        levels.push_back({grouped(levels.back().clusters, cellSize), cellSize});
+    }
+    std::vector<char> end(tested.size(), 0);
+    parallelRanges(static_cast<int>(tested.size()), 256, [&](int first, int last) {
+        for (int q = first; q < last; ++q) end[q] = isEnd(levels[levelOf[q]], tested[q]);
+    });
+    std::vector<Cluster> ends;
+    for (size_t q = 0; q < tested.size(); ++q)
+        if (end[q]) ends.push_back(tested[q]);
+    const std::vector<int> members = mergedEnds(ends);
+    endpoints.insert(endpoints.end(), members.begin(), members.end());
 }
 
-int findRootPoint(std::vector<int> endpoints, const Eigen::MatrixXd& V, const Eigen::MatrixXi& F) {
-    if (endpoints.empty()) return -1;
-
-    Eigen::SparseMatrix<double> L, M, Minv;
-    geometry::cotmatrix(V, F, L);
-    geometry::massmatrix(V, F, geometry::MASSMATRIX_TYPE_VORONOI, M);
-    geometry::invert_diag(M, Minv);
-    // Row i: the discrete mean-curvature normal at vertex i (up to a factor);
-    // its length falls as a tube widens, so the widest end wins.
-    const Eigen::MatrixXd H = Minv * L * V;
-    Eigen::VectorXd q = H.rowwise().norm();
-    // A vertex with no area around it (used by no face, or only by faces of
-    // zero area) has no curvature to measure. Its row of H is 0 (the best
-    // measure of all) or not a number, depending on whether the Laplacian
-    // stores a zero for it; not a number in every case keeps it from winning.
-    const Eigen::VectorXd area = M.diagonal();
-    for (Eigen::Index i = 0; i < q.size(); ++i)
-        if (!(area(i) > 0.0)) q(i) = std::numeric_limits<double>::quiet_NaN();
-
-    int root = endpoints.front();
-    double best = q(root);
-    for (size_t k = 1; k < endpoints.size(); ++k) {
-        const int e = endpoints[k];
-        if (q(e) < best) {
-            root = e;
-            best = q(e);
-        }
-    }
-    std::printf("Root point index is %d\n", root);
-    return root;
+void findEndpoints(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F,
+                   std::vector<int>& endpoints) {
+    findEndpoints(S, S, F, endpoints);
 }

@@ -4,13 +4,35 @@
 #include <Eigen/Core>
 #include <vector>
 
-// Appends, in increasing order, every point of the contracted set S (n by 3)
-// that has all points within three mean face-edge lengths in the closed
-// half-space facing its farthest such neighbour. F (#F by 3) indexes S.
-// Entries already in the list are kept before the new ones.
+// Appends, in increasing order, the ends of the tree that the contracted
+// point set S (n by 3, row i where vertex i went) has shrunk to. F (#F by 3)
+// indexes S; V (n by 3) holds where the points were before contraction.
+//
+// A point is an end when the points within its radius lie in the half-space
+// that faces the farthest of them, but for a share of at most
+// kEndpointBehindShare (a jittered tip). Its radius is the larger of r, three
+// times the mean face-edge length of S, and how far its vertex moved in the
+// contraction: on a wide vessel end, which contracts to a flattened blob
+// rather than to a curve, a radius of about the vessel's reaches past the
+// blob. Ends whose points lie within one another's radius are one end, kept
+// as the one nearest their middle. Points closer than r / 4 are tested
+// together, as one point of their mean position and summed weight, so the
+// work grows with the size of the skeleton, not with the number of points;
+// points far enough apart are each their own, as in the plain test.
+// NaN for r (no faces) or non-finite points: no neighbours, no ends. Entries
+// already in the list are kept before the new ones.
+void findEndpoints(const Eigen::MatrixXd& S, const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
+                   std::vector<int>& endpoints);
+
+// The same with every radius r (nothing moved).
 void findEndpoints(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F, std::vector<int>& endpoints);
 
-// The endpoint where the uncontracted surface (V, F) has the smallest
-// mean-curvature-normal magnitude, the earliest on ties; -1 for an empty list
-// (then nothing is printed). Prints "Root point index is %d".
+constexpr double kEndpointBehindShare = 0.02;
+constexpr double kMovedRadius = 3.0;
+
+// The endpoint where the uncontracted surface (V, F) is least curved: the
+// smallest mean-curvature-normal magnitude read around the end
+// (CurvatureMeasure::around), the earliest on ties; an end whose measure is
+// NaN never wins unless it comes first. -1 for an empty list (then nothing
+// is printed). Prints "Root point index is %d".
 int findRootPoint(std::vector<int> endpoints, const Eigen::MatrixXd& V, const Eigen::MatrixXi& F);

@@ -1,38 +1,72 @@
 #include "analysis/skeleton_contraction.h"
 
 #include <Eigen/Sparse>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
+#include "analysis/boundary_loops.h"
+#include "analysis/contraction_laplacian.h"
 #include "analysis/contraction_solver.h"
 #include "analysis/normal_equations.h"
 #include "analysis/solver_status.h"
-#include "geometry/cotmatrix.h"
 
 namespace {
 
 using SparseMatrix = Eigen::SparseMatrix<double>;
 
-// The cotangent Laplacian with every stored value doubled: off-diagonal
-// entries are then the plain cotangent weights.
-SparseMatrix doubledLaplacian(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F) {
-    SparseMatrix L;
-    geometry::cotmatrix(S, F, L);
-    L *= 2.0;
-    return L;
+// The share by which the first iteration shrinks a tube of the tree's
+// typical radius (see firstContractionWeight): a few gentle iterations
+// before the vessels collapse, as the example tree has always had them.
+constexpr double kFirstShare = 1e-5;
+
+double medianOf(std::vector<double>& values) {
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
 }
 
-}  // namespace
+// The first contraction weight WL. An iteration moves a vertex of a tube of
+// radius r inwards by about r b / (1 + b), b = (WL 2A / r^2)^2, A the area
+// around the vertex (with the doubled L, L S = 2A (k1 + k2) n and L n =
+// 2A n / r^2 on a tube). A tube of the tree's typical radius starts at b =
+// kFirstShare, so the same share of the tree contracts in the same
+// iteration in any units and at any resolution; thinner vessels go first (b
+// grows as 1 / r^4), and every iteration multiplies b by sL^2. The typical
+// radius is the median of 1 / |k1 + k2| over the vertices, leaving out
+// those flatter than a tenth of the median curvature (flat caps). Where no
+// curvature can be read (no area, a flat sheet) WL is 0.001 sqrt(mean A).
+double firstContractionWeight(const Eigen::MatrixXd& S, const SparseMatrix& L,
+                              const Eigen::VectorXd& A0) {
+    const double meanArea = A0.sum() / static_cast<double>(A0.size());
+    const double fallback = 0.001 * std::sqrt(meanArea);
+    const Eigen::MatrixXd LS = L * S;
+    std::vector<double> curvature;
+    for (Eigen::Index i = 0; i < S.rows(); ++i)
+        if (A0(i) > 0.0 && LS.row(i).allFinite())
+            curvature.push_back(LS.row(i).norm() / (2.0 * A0(i)));
+    if (curvature.empty()) return fallback;
+    const double flat = 0.1 * medianOf(curvature);
+    curvature.erase(
+        std::remove_if(curvature.begin(), curvature.end(), [&](double k) { return k < flat; }),
+        curvature.end());
+    const double radius = 1.0 / medianOf(curvature);
+    const double weight = std::sqrt(kFirstShare) * radius * radius / (2.0 * meanArea);
+    return std::isfinite(weight) && weight > 0.0 ? weight : fallback;
+}
 
-void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int maxIterations) {
+void contractClosed(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int maxIterations) {
     const Eigen::Index n = S.rows();
 
-    SparseMatrix L = doubledLaplacian(S, F);
+    const ContractionLaplacian laplacian(S, F);
+    SparseMatrix L;
+    laplacian.build(S, L);
     Eigen::VectorXd A0;
     computeVertexAreas(S, F, A0);
     // WL = wl times the identity; WH = the diagonal matrix of wh, whose first
     // values (WH0) are all 1.
-    double wl = 0.001 * std::sqrt(A0.sum() / A0.size());
+    double wl = firstContractionWeight(S, L, A0);
     Eigen::VectorXd wh = Eigen::VectorXd::Ones(n);
     const double vol0 = meshVolume(S, F);
 
@@ -58,7 +92,7 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
             break;
         }
 
-        const double relErr = (N * S - R).norm() / R.norm();
+        const double relErr = residualOf(N, S, R);
         std::printf("Rel.error: %f\n", relErr);
         if (std::isnan(relErr) || relErr > 0.001) {
             std::printf("Rel.error too large, stopping\n");
@@ -79,7 +113,7 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
             break;
         }
 
-        L = doubledLaplacian(S, F);
+        laplacian.build(S, L);
         Eigen::VectorXd A;
         computeVertexAreas(S, F, A);
         wl *= sL;
@@ -90,4 +124,14 @@ void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int m
         for (Eigen::Index i = 0; i < n; ++i)
             if (A0(i) == 0.0) wh(i) = 1.0;
     }
+}
+
+}  // namespace
+
+void contractMesh(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int maxIterations) {
+    Eigen::MatrixXd closedS;
+    Eigen::MatrixXi closedF;
+    if (!closeBoundaryLoops(S, F, closedS, closedF)) return contractClosed(S, F, sL, maxIterations);
+    contractClosed(closedS, closedF, sL, maxIterations);
+    S = closedS.topRows(S.rows());
 }

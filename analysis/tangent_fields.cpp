@@ -1,7 +1,10 @@
 #include "analysis/tangent_fields.h"
 
 #include <cmath>
+#include <limits>
+#include <vector>
 
+#include "analysis/parallel_ranges.h"
 #include "platform/fatal.h"
 
 void computeTCurv(const Eigen::MatrixXi& F, const Eigen::MatrixXd& N, const Eigen::MatrixXd& X,
@@ -44,12 +47,40 @@ void smoothVectorField(Eigen::MatrixXd& X, int iters, double lambda,
     A.prune([](Eigen::Index, Eigen::Index, double value) { return value != 0.0; });
     const Eigen::Index m = std::min(A.rows(), A.cols());
     Eigen::VectorXd d(m);
-    for (Eigen::Index i = 0; i < m; ++i) d(i) = -1.0 / A.coeff(i, i);
-    const Eigen::SparseMatrix<double> K = d.asDiagonal() * A;
-
-    Eigen::MatrixXd KX;
-    for (int step = 0; step < iters; ++step) {
-        KX = K * X;
-        X += lambda * KX;
+    // An empty row's factor is -1 / 0, written without dividing by zero.
+    for (Eigen::Index i = 0; i < m; ++i) {
+        const double a = A.coeff(i, i);
+        d(i) = a != 0.0 ? -1.0 / a : -std::numeric_limits<double>::infinity();
     }
+    // Rows of K in storage order: each step gathers row by row, and adds the
+    // terms of a row in increasing column order, as the column-major sparse
+    // product did, so the result is the same bit for bit, on any number of
+    // threads. X is kept row by row so that a vertex's vector is contiguous.
+    const Eigen::SparseMatrix<double, Eigen::RowMajor> K = d.asDiagonal() * A;
+    if (iters <= 0 || X.rows() == 0) return;
+    const int rows = static_cast<int>(K.rows());
+    const int* start = K.outerIndexPtr();
+    const int* column = K.innerIndexPtr();
+    const double* weight = K.valuePtr();
+    using Field = Eigen::Matrix<double, Eigen::Dynamic, 3, Eigen::RowMajor>;
+    Field current = X, next(X.rows(), 3);
+    for (int step = 0; step < iters; ++step) {
+        parallelRanges(rows, 16384, [&](int first, int last) {
+            const double* x = current.data();
+            for (int i = first; i < last; ++i) {
+                double s0 = 0.0, s1 = 0.0, s2 = 0.0;
+                for (int p = start[i]; p < start[i + 1]; ++p) {
+                    const double* xj = x + 3 * static_cast<size_t>(column[p]);
+                    s0 += weight[p] * xj[0];
+                    s1 += weight[p] * xj[1];
+                    s2 += weight[p] * xj[2];
+                }
+                next(i, 0) = x[3 * i] + lambda * s0;
+                next(i, 1) = x[3 * i + 1] + lambda * s1;
+                next(i, 2) = x[3 * i + 2] + lambda * s2;
+            }
+        });
+        current.swap(next);
+    }
+    X = current;
 }

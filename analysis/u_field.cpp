@@ -1,22 +1,34 @@
 #include "analysis/u_field.h"
 
 #include <Eigen/Sparse>
-#include <Eigen/SparseCholesky>
 #include <cmath>
 #include <cstdio>
 
-#include "analysis/poisson_pinning.h"
+#include "analysis/curvature_measure.h"
 #include "analysis/smoothing_steps.h"
 #include "analysis/solver_status.h"
 #include "analysis/tangent_fields.h"
 #include "geometry/avg_edge_length.h"
-#include "geometry/cotmatrix.h"
 #include "geometry/doublearea.h"
-#include "geometry/grad.h"
 #include "geometry/heat_geodesics.h"
 #include "geometry/per_face_normals.h"
 #include "geometry/principal_curvature.h"
 #include "platform/fatal.h"
+
+namespace {
+
+// |PV1| + |PV2| at the root, which sets the smoothing steps: 2/r on a
+// rounded end of radius r. A root flatter than its own vessel's wall (a flat
+// cap, where it is about 0 and the steps would run into the millions) is
+// read as a rounded end of that vessel, from the curvature around it.
+double rootCurvature(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root, double k1,
+                     double k2) {
+    const double atRoot = std::abs(k1) + std::abs(k2);
+    const double wall = CurvatureMeasure(V, F).around(root);
+    return atRoot < wall ? 2.0 * wall : atRoot;
+}
+
+}  // namespace
 
 void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
                    Eigen::VectorXd& U) {
@@ -33,7 +45,7 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     Eigen::MatrixXd tcurv(faceCount, 3);
     computeTCurv(F, N, PD1, tcurv);
 
-    double h = geometry::avg_edge_length(V, F);
+    const double h = geometry::avg_edge_length(V, F);
     geometry::HeatGeodesicsData data;
     if (!geometry::heat_geodesics_precompute(V, F, h * h, data))
         fatalError("Geodesics in Heat: precompute failed");
@@ -41,11 +53,10 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     Eigen::VectorXd D;
     geometry::heat_geodesics_solve(data, Eigen::VectorXi::Constant(1, root), D);
 
-    Eigen::SparseMatrix<double> G;
-    geometry::grad(V, F, G);
-
-    // Column c of gD is the c-th block of G * D; rows are normalised with no
-    // zero test (a zero gradient gives NaN, which never flips a tangent).
+    // The heat method's gradient operator is this step's G. Column c of gD
+    // is the c-th block of G * D; rows are normalised with no zero test (a
+    // zero gradient gives NaN, which never flips a tangent).
+    const Eigen::SparseMatrix<double>& G = data.Grad;
     const Eigen::VectorXd y = G * D;
     Eigen::MatrixXd gD = Eigen::Map<const Eigen::MatrixXd>(y.data(), faceCount, 3);
     for (Eigen::Index f = 0; f < faceCount; ++f) gD.row(f) /= gD.row(f).norm();
@@ -61,12 +72,10 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     for (Eigen::Index i = 0; i < W.rows(); ++i)
         if (!W.row(i).allFinite()) W.row(i).setZero();
 
-    Eigen::SparseMatrix<double> L;
-    geometry::cotmatrix(V, F, L);
-    L *= 2.0;
-
-    h = geometry::avg_edge_length(V, F);
-    const int n = smoothingSteps(((2.0 / (std::abs(PV1(root)) + std::abs(PV2(root)))) * 30.0) / h);
+    // The doubled Laplacian of the smoothing is the heat method's, doubled.
+    const Eigen::SparseMatrix<double> L = 2.0 * data.L;
+    const int n =
+        smoothingSteps(((2.0 / rootCurvature(V, F, root, PV1(root), PV2(root))) * 30.0) / h);
     std::printf("# smoothing iter: %d\n", n);
     const int steps = cappedSmoothingSteps(n);
     if (steps < n) std::printf("Smoothing capped at %d steps\n", steps);
@@ -79,17 +88,14 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     Eigen::VectorXd w(3 * faceCount);
     for (Eigen::Index j = 0; j < 3 * faceCount; ++j) w(j) = dblA(j % faceCount) / 6.0;
     const Eigen::SparseMatrix<double> Div = G.transpose() * w.asDiagonal();
-    Eigen::VectorXd b = Div * Eigen::Map<const Eigen::VectorXd>(tcurv.data(), 3 * faceCount);
-    pinOneVertexPerPiece(L, b);
+    const Eigen::VectorXd b = Div * Eigen::Map<const Eigen::VectorXd>(tcurv.data(), 3 * faceCount);
 
-    Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>> solver;
-    solver.compute(L);
-    U.resize(V.rows());
-    // A failed factorisation has nothing to solve with; its status is the
-    // one a solve would report.
-    if (solver.info() == Eigen::Success) U = solver.solve(b);
-    if (solver.info() != Eigen::Success) {
-        printSolverStatus(solver.info());
+    // L x = b is the heat method's Poisson system doubled, so its
+    // factorisation solves it. The cotangent Laplacian is singular on every
+    // piece of the mesh (a constant solves L x = 0); the lowest vertex of each
+    // piece is held at 0, which on one piece shifts x by a constant only.
+    if (!geometry::heat_geodesics_poisson_solve(data, 0.5 * b, U)) {
+        printSolverStatus(Eigen::NumericalIssue);
         fatalError("Solver failed");
     }
 

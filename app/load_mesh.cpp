@@ -27,7 +27,7 @@ void loadMesh(std::string path) {
     {
         Eigen::MatrixXd S = renderer.V;
         contractMesh(S, renderer.F, 5.0, 10);
-        findEndpoints(S, renderer.F, renderer.endpoints);
+        findEndpoints(S, renderer.V, renderer.F, renderer.endpoints);
     }
     renderer.rootIndex = findRootPoint(renderer.endpoints, renderer.V, renderer.F);
 

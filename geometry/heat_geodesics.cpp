@@ -84,6 +84,69 @@ SparseMatrix fixRows(const SparseMatrix& A, const std::vector<char>& fixed) {
     return out;
 }
 
+// Heat below this has lost digits or flushed to zero: its gradient points
+// nowhere in particular, so no direction is taken from it.
+constexpr double kWarm = 1e-250;
+// One more round reaches about 600 edge lengths further (heat falls by about
+// e per edge length); far more than any vessel tree needs.
+constexpr int kMaxRounds = 256;
+
+// The heat u after one step from the given sources: (M - t L) u = c delta.
+// The common weight c, the largest source area, makes u at most about 1 on
+// a mesh of any size, so the range down to kWarm is the same in any units.
+Eigen::VectorXd diffuse(const HeatGeodesicsData& data, const std::vector<int>& sources) {
+    double c = 0.0;
+    for (int s : sources) c = std::max(c, data.M(s));
+    if (!(c > 0.0) || !std::isfinite(c)) c = 1.0;
+    Eigen::VectorXd delta = Eigen::VectorXd::Zero(data.numVertices);
+    for (int s : sources) delta(s) = c;
+    Eigen::VectorXd u = data.heatNeumann.solve(delta);
+    if (data.hasBoundary) {
+        for (int v = 0; v < data.numVertices; ++v)
+            if (data.onBoundary[v]) delta(v) = 0.0;
+        u = 0.5 * (u + data.heatDirichlet.solve(delta));
+    }
+    return u;
+}
+
+// X (3#F, blocks like Grad's rows): the unit direction -grad u / |grad u| on
+// every face, 0 where the gradient is 0. Heat from one source decays about
+// exponentially with distance and reaches 0 a few hundred edge lengths away,
+// so faces that every round has left cold take their direction from a new
+// round whose sources are the warm corners of the cold faces: the edge of
+// the warm region, about a geodesic circle around the sources, from which
+// distance goes on growing the same way.
+void headingsAwayFrom(const HeatGeodesicsData& data, std::vector<int> sources, Eigen::VectorXd& X) {
+    const Eigen::MatrixXi& F = data.F;
+    const Eigen::Index nf = F.rows();
+    X = Eigen::VectorXd::Zero(3 * nf);
+    std::vector<char> warm(static_cast<size_t>(data.numVertices), 0), done(nf, 0);
+    for (int round = 0; round < kMaxRounds && !sources.empty(); ++round) {
+        const Eigen::VectorXd u = diffuse(data, sources);
+        const Eigen::VectorXd g = data.Grad * u;
+        bool progress = false;
+        for (Eigen::Index f = 0; f < nf; ++f) {
+            if (done[f] || !(u(F(f, 0)) > kWarm && u(F(f, 1)) > kWarm && u(F(f, 2)) > kWarm))
+                continue;
+            done[f] = progress = true;
+            // Scaled first, so that squaring tiny components cannot flush to 0.
+            Eigen::Vector3d gf(g(f), g(f + nf), g(f + 2 * nf));
+            const double largest = gf.cwiseAbs().maxCoeff();
+            if (!(largest > 0.0) || !std::isfinite(largest)) continue;
+            gf = -(gf / largest).normalized();
+            for (int d = 0; d < 3; ++d) X(f + d * nf) = gf(d);
+        }
+        if (!progress) break;
+        for (int v = 0; v < data.numVertices; ++v) warm[v] = warm[v] || u(v) > kWarm;
+        sources.clear();
+        for (Eigen::Index f = 0; f < nf; ++f)
+            for (int c = 0; c < 3 && !done[f]; ++c)
+                if (warm[F(f, c)]) sources.push_back(F(f, c));
+        std::sort(sources.begin(), sources.end());
+        sources.erase(std::unique(sources.begin(), sources.end()), sources.end());
+    }
+}
+
 }  // namespace
 
 bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, double t,
@@ -91,6 +154,7 @@ bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& 
     if (!(t > 0.0) || !std::isfinite(t)) return false;
     const int n = static_cast<int>(V.rows());
     data.numVertices = n;
+    data.F = F;
     Eigen::VectorXd dblA;
     doublearea(V, F, dblA);
 
@@ -104,7 +168,8 @@ bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& 
         for (int d = 0; d < 3; ++d) faceArea.segment(d * F.rows(), F.rows()) = 0.5 * dblA;
         data.Div = -(data.Grad.transpose() * faceArea.asDiagonal());
     });
-    SparseMatrix L, M;
+    SparseMatrix M;
+    SparseMatrix& L = data.L;
     cotmatrix(V, F, L);
     massmatrix(V, F, MASSMATRIX_TYPE_VORONOI, M);
     data.M = M.diagonal();
@@ -141,42 +206,20 @@ bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& 
 void heat_geodesics_solve(const HeatGeodesicsData& data, const Eigen::VectorXi& gamma,
                           Eigen::VectorXd& D) {
     const int n = data.numVertices;
-    Eigen::VectorXd delta = Eigen::VectorXd::Zero(n);
     std::vector<int> sources;
     for (Eigen::Index k = 0; k < gamma.size(); ++k)
-        if (gamma(k) >= 0 && gamma(k) < n) {
-            delta(gamma(k)) = 1.0;
-            sources.push_back(gamma(k));
-        }
+        if (gamma(k) >= 0 && gamma(k) < n) sources.push_back(gamma(k));
     if (sources.empty()) {
         D = Eigen::VectorXd::Constant(n, std::numeric_limits<double>::quiet_NaN());
         return;
     }
 
-    Eigen::VectorXd u = data.heatNeumann.solve(delta);
-    if (data.hasBoundary) {
-        Eigen::VectorXd deltaD = delta;
-        for (int v = 0; v < n; ++v)
-            if (data.onBoundary[v]) deltaD(v) = 0.0;
-        u = 0.5 * (u + data.heatDirichlet.solve(deltaD));
-    }
-
-    const Eigen::VectorXd g = data.Grad * u;
-    const Eigen::Index nf = g.size() / 3;
-    Eigen::VectorXd X(g.size());
-    for (Eigen::Index f = 0; f < nf; ++f) {
-        const Eigen::Vector3d gf(g(f), g(f + nf), g(f + 2 * nf));
-        const double len = gf.norm();
-        const Eigen::Vector3d xf =
-            len > 0.0 && std::isfinite(len) ? Eigen::Vector3d(-gf / len) : Eigen::Vector3d::Zero();
-        for (int d = 0; d < 3; ++d) X(f + d * nf) = xf(d);
-    }
+    Eigen::VectorXd X;
+    headingsAwayFrom(data, sources, X);
 
     // L phi = div X, solved as (-L) phi = -div X with the pinned vertices at 0.
-    Eigen::VectorXd rhs = -(data.Div * X);
-    for (int v = 0; v < n; ++v)
-        if (data.pinned[v]) rhs(v) = 0.0;
-    Eigen::VectorXd phi = data.poisson.solve(rhs);
+    Eigen::VectorXd phi;
+    heat_geodesics_poisson_solve(data, data.Div * X, phi);
 
     // Each piece's mass-weighted mean to 0, as the constraint asks.
     Eigen::VectorXd massSum = Eigen::VectorXd::Zero(n), weighted = Eigen::VectorXd::Zero(n);
@@ -194,6 +237,15 @@ void heat_geodesics_solve(const HeatGeodesicsData& data, const Eigen::VectorXi& 
     phi.array() -= atSources / static_cast<double>(sources.size());
     if (phi.mean() < 0.0) phi = -phi;
     D = phi;
+}
+
+bool heat_geodesics_poisson_solve(const HeatGeodesicsData& data, const Eigen::VectorXd& rhs,
+                                  Eigen::VectorXd& x) {
+    Eigen::VectorXd b = -rhs;
+    for (int v = 0; v < data.numVertices; ++v)
+        if (data.pinned[v]) b(v) = 0.0;
+    x = data.poisson.solve(b);
+    return data.poisson.info() == Eigen::Success && x.allFinite();
 }
 
 }  // namespace geometry

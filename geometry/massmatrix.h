@@ -6,7 +6,7 @@
 //         other corner
 //   M  #V by #V sparse diagonal, every diagonal entry stored; it sums to the
 //      total area. A zero-area triangle adds nothing, so a vertex used by no
-//      triangle with area gets 0 (and invert_diag turns that into infinity).
+//      triangle with area gets 0.
 
 #include <Eigen/Core>
 #include <Eigen/Sparse>

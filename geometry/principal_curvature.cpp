@@ -17,6 +17,11 @@ namespace {
 
 // Below this many points a fit of five coefficients is not determined.
 constexpr int kMinNeighbours = 6;
+// Neighbours whose normal makes a dot product with the vertex's no larger
+// than this take no part in its fit: those of a flat cap next to a vessel's
+// wall (at a right angle, give or take the rounding and the tilt of a real
+// cut) and of the far side of a thin tube.
+constexpr double kFacing = 0.2;
 
 // The first direction of each connected patch points along this fixed vector
 // (chosen to lie along no axis); the rest follow their neighbours.
@@ -39,10 +44,18 @@ struct Outputs {
     Eigen::VectorXd& PV2;
 };
 
+// Does vertex j face the same side as normal n, by more than a right angle?
+bool facing(const Inputs& in, int j, const Eigen::Vector3d& n) {
+    return in.N.row(j).dot(n.transpose()) > kFacing;
+}
+
 // Breadth-first search from `centre`: every vertex within `radius` edges (or,
-// without the k-ring, connected within the ball), the centre first.
+// without the k-ring, connected within the ball), the centre first. The walk
+// goes on only from vertices that face the centre's side: a flat cap or the
+// far wall of a thin tube is no short cut to the other side of a vessel.
 void gatherNeighbourhood(const Inputs& in, int centre, std::vector<int>& mark,
                          std::vector<int>& ring) {
+    const Eigen::Vector3d n = in.N.row(centre).transpose();
     ring.clear();
     ring.push_back(centre);
     mark[centre] = centre;
@@ -52,6 +65,7 @@ void gatherNeighbourhood(const Inputs& in, int centre, std::vector<int>& mark,
         if (levelStart == levelEnd) break;
         for (size_t k = levelStart; k < levelEnd; ++k) {
             const int v = ring[k];
+            if (!facing(in, v, n)) continue;
             for (int e = in.adjacency.start[v]; e < in.adjacency.start[v + 1]; ++e) {
                 const int w = in.adjacency.list[e];
                 if (mark[w] == centre) continue;
@@ -72,11 +86,11 @@ bool fitVertex(const Inputs& in, int i, std::vector<int>& mark, std::vector<int>
     const Eigen::Vector3d n = in.N.row(i).transpose();
     if (!n.allFinite()) return false;
     gatherNeighbourhood(in, i, mark, ring);
-    // Points from the far side of a thin tube would bend the fit; leave them
+    // Points whose surface faces elsewhere would bend the fit; leave them
     // out, unless too few would remain.
     kept.clear();
     for (int j : ring)
-        if (!(in.N.row(j).dot(n.transpose()) < 0.0)) kept.push_back(j);
+        if (facing(in, j, n)) kept.push_back(j);
     const std::vector<int>& used = kept.size() >= static_cast<size_t>(kMinNeighbours) ? kept : ring;
     if (used.size() < static_cast<size_t>(kMinNeighbours)) return false;
 

@@ -12,10 +12,14 @@
 //        breadth-first); false: the vertices within radius times the mean
 //        edge length, reached over edges without leaving that ball
 // The fit at each vertex: the neighbourhood (the vertex itself included) in a
-// frame whose height axis is the area-weighted vertex normal, less the
-// neighbours whose normal faces away from it when at least six remain, fitted
-// by least squares with w = a u^2 + b uv + c v^2 + d u + e v; the curvatures
-// and directions are those of that quadric at the vertex. The fit's error
+// frame whose height axis is the area-weighted vertex normal, fitted by least
+// squares with w = a u^2 + b uv + c v^2 + d u + e v; the curvatures and
+// directions are those of that quadric at the vertex. Only neighbours whose
+// normal has a dot product above 0.2 with the vertex's (within about 78
+// degrees) take part when at least six do, and the neighbourhood is walked
+// only through them: a flat cap at a right angle to a vessel's wall, or the
+// far side of a thin tube, neither bends the fit nor leads round to the
+// other side of the vessel. The fit's error
 // grows with the neighbourhood's extent: the mesh must be fine against the
 // curvature radius (a 5-ring spanning 0.2 radians is within about 2%).
 // Directions are lines, so their signs are a choice: walking breadth-first

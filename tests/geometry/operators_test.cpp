@@ -1,18 +1,14 @@
-// Properties of the simple operators with known answers: normals, areas, the
-// Laplacian, the mass matrix, the gradient, the sparse helpers and the
-// duplicate-vertex merge.
+// Properties of the simple operators with known answers: normals, the
+// Laplacian, the mass matrix, the gradient, the empty mesh and the merge.
 #include <gtest/gtest.h>
 
 #include <Eigen/Sparse>
-#include <cmath>
 
-#include "geometry/avg_edge_length.h"
-#include "geometry/cat.h"
+#include "fp_traps.h"
 #include "geometry/cotmatrix.h"
 #include "geometry/doublearea.h"
 #include "geometry/grad.h"
 #include "geometry/heat_geodesics.h"
-#include "geometry/invert_diag.h"
 #include "geometry/massmatrix.h"
 #include "geometry/per_face_normals.h"
 #include "geometry/per_vertex_normals.h"
@@ -37,23 +33,22 @@ MatrixXd laplacian(const MatrixXd& V, const MatrixXi& F) {
     return MatrixXd(L);
 }
 
-// Merge rows with this epsilon; returns SVJ (and SV, SVI through the pointers).
-VectorXi merged(const MatrixXd& V, double epsilon, MatrixXd* SV = nullptr,
-                VectorXi* SVI = nullptr) {
-    MatrixXd sv;
-    VectorXi svi, svj;
-    geometry::remove_duplicate_vertices(V, epsilon, SV ? *SV : sv, SVI ? *SVI : svi, svj);
-    return svj;
+VectorXi merged(const MatrixXd& V, double epsilon, MatrixXd& SV, VectorXi& SVI) {
+    VectorXi SVJ;
+    geometry::remove_duplicate_vertices(V, epsilon, SV, SVI, SVJ);
+    return SVJ;
 }
 
 }  // namespace
 
+// Face normals point out of the cube; a face without area gets the given
+// one, a vertex no face uses none; corner 7's is the cube's diagonal.
 TEST(Normals, CubeOutwardDegenerateFaceAndUnusedVertex) {
     Mesh m = test_meshes::cube();
     m.V.conservativeResize(9, 3);
-    m.V.row(8) << 5, 5, 5;  // used by no face
+    m.V.row(8) << 5, 5, 5;
     m.F.conservativeResize(13, 3);
-    m.F.row(12) << 0, 0, 1;  // no area
+    m.F.row(12) << 0, 0, 1;
     MatrixXd FN, N;
     geometry::per_face_normals(m.V, m.F, RowVector3d(0, 0, 7), FN);
     EXPECT_EQ(FN.row(12), RowVector3d(0, 0, 7));
@@ -62,74 +57,54 @@ TEST(Normals, CubeOutwardDegenerateFaceAndUnusedVertex) {
         const RowVector3d n = FN.row(f), mid = m.V(m.F.row(f), all).colwise().mean() - centre;
         EXPECT_NEAR(n.lpNorm<Infinity>() + n.dot(mid), 1.5, 1e-12) << f;
     }
+    const TrapsMasked masked;  // the unused vertex's normal is 0 / 0
     geometry::per_vertex_normals(m.V, m.F, FN, N);
     EXPECT_FALSE(std::isfinite(N(8, 0)));
-    // Corner 7 lies on the diagonal of all three of its faces' squares, so the
-    // area-weighted normal is the cube's diagonal.
     EXPECT_LT((N.row(7) - (m.V.row(7) - centre).normalized()).norm(), 1e-12);
-    for (int v = 0; v < 8; ++v) {
-        EXPECT_NEAR(N.row(v).norm(), 1.0, 1e-12);
-        EXPECT_GT(N.row(v).dot((m.V.row(v) - centre).normalized()), 0.9);
-    }
 }
 
-TEST(Areas, DoubleAreaAndEdgeLength) {
-    const MatrixXd V = (MatrixXd(3, 3) << 0, 0, 0, 3, 0, 0, 0, 4, 0).finished();
-    const MatrixXi F = (MatrixXi(2, 3) << 0, 1, 2, 2, 1, 0).finished();
-    VectorXd dblA;
-    geometry::doublearea(V, F, dblA);
-    EXPECT_EQ(dblA, VectorXd::Constant(2, 12.0));  // never negative, whatever the orientation
-    EXPECT_DOUBLE_EQ(geometry::avg_edge_length(V, F), 4.0);  // (3 + 4 + 5) / 3, twice
-}
-
-TEST(Cotmatrix, KnownEntriesRowSumsSymmetryAndSign) {
-    // A right isosceles triangle (cot 45 = 1, cot 90 = 0) and a face without
-    // area, which adds nothing; vertex 4 is unused.
+// A right isosceles triangle (cot 45 = 1, cot 90 = 0) next to a face without
+// area, which adds nothing; vertex 4 is unused. On a sphere rows sum to 0, L
+// is symmetric and negative semidefinite; inside a jittered flat patch
+// linear functions are harmonic, at any scale.
+TEST(Cotmatrix, KnownEntriesSignsAndLinearFunctionsAtAnyScale) {
     const MatrixXd V = (MatrixXd(5, 3) << 0, 0, 0, 1, 0, 0, 0, 1, 0, 2, 0, 0, 9, 9, 9).finished();
     MatrixXd expected = MatrixXd::Zero(5, 5);
     expected.topLeftCorner(3, 3) << -1, .5, .5, .5, -.5, 0, .5, 0, -.5;
     EXPECT_LT((laplacian(V, (MatrixXi(2, 3) << 0, 1, 2, 0, 1, 3).finished()) - expected).norm(),
               1e-15);
-    for (const Mesh& m : {test_meshes::icosphere(1.0, 2), test_meshes::torus(2.0, 0.5, 20, 10),
-                          test_meshes::cylinder(1.0, 3.0, 6, 12)}) {
-        const MatrixXd L = laplacian(m.V, m.F);
-        EXPECT_LT((L * VectorXd::Ones(L.cols())).lpNorm<Infinity>(), 1e-12);
-        EXPECT_LT((L - L.transpose()).lpNorm<Infinity>(), 1e-12);
-        const VectorXd x = m.V.col(0).array().sin() + m.V.col(2).array();
-        EXPECT_LE(x.dot(L * x), 1e-12);  // minus the Dirichlet energy
-    }
-}
-
-TEST(Cotmatrix, LinearFunctionsAreHarmonicInsideAFlatPatchAtAnyScale) {
+    const Mesh sphere = test_meshes::icosphere(1.0, 2);
+    MatrixXd L = laplacian(sphere.V, sphere.F);
+    EXPECT_LT((L * VectorXd::Ones(L.cols())).lpNorm<Infinity>(), 1e-12);
+    EXPECT_LT((L - L.transpose()).lpNorm<Infinity>(), 1e-12);
+    const VectorXd x = sphere.V.col(0).array().sin() + sphere.V.col(2).array();
+    EXPECT_LE(x.dot(L * x), 1e-12);
     Mesh m = test_meshes::grid(6, 5, 2.0, 1.5);
-    std::vector<int> interior;  // jittered: an irregular patch
+    std::vector<int> interior;
     for (int v = 0; v < m.V.rows(); ++v)
         if (m.V(v, 0) > 0 && m.V(v, 0) < 2 && m.V(v, 1) > 0 && m.V(v, 1) < 1.5) {
             interior.push_back(v);
             m.V.row(v) += RowVector3d(0.07 * std::sin(7.0 * v), 0.05 * std::cos(5.0 * v), 0);
         }
-    const MatrixXd L1 = laplacian(m.V, m.F);
     const VectorXd linear = 3.0 * m.V.col(0) - 2.0 * m.V.col(1) + VectorXd::Constant(m.V.rows(), 4);
     for (double scale : {1e-6, 1.0, 1e6}) {
-        const MatrixXd L = laplacian(m.V * scale, m.F);
-        EXPECT_LT((L - L1).lpNorm<Infinity>(), 1e-9) << scale;
+        L = laplacian(m.V * scale, m.F);
+        EXPECT_LT((L - laplacian(m.V, m.F)).lpNorm<Infinity>(), 1e-9) << scale;
         EXPECT_LT(VectorXd(L * linear)(interior).lpNorm<Infinity>(), 1e-9) << scale;
     }
 }
 
+// The areas sum to the surface's. Obtuse at corner 2 (area 1: half there, a
+// quarter elsewhere, 0 for the unused vertex), equilateral (thirds),
+// right-angled at corner 0 (half there, as Voronoi areas give).
 TEST(Massmatrix, SumsToTheAreaAndSplitsObtuseTriangles) {
-    for (const Mesh& m :
-         {test_meshes::cube(), test_meshes::icosphere(2.0, 2), test_meshes::grid(4, 3, 1.0, 7.0),
-          test_meshes::torus(2.0, 0.5, 16, 6), test_meshes::capsule(0.5, 3.0, 8, 10)}) {
+    for (const Mesh& m : {test_meshes::cube(), test_meshes::cappedCylinder(0.5, 3.0, 8, 10)}) {
         VectorXd dblA;
         geometry::doublearea(m.V, m.F, dblA);
         const VectorXd M = massDiagonal(m.V, m.F);
         EXPECT_NEAR(M.sum(), dblA.sum() / 2, 1e-10 * dblA.sum());
         EXPECT_GT(M.minCoeff(), 0.0);
     }
-    // Obtuse at corner 2 (area 1, half there, a quarter elsewhere, 0 for the
-    // unused vertex), equilateral (thirds), right-angled at corner 0 (half
-    // there, as Voronoi areas give).
     const double h = std::sqrt(3.0) / 2;
     const std::vector<std::pair<MatrixXd, VectorXd>> cases = {
         {(MatrixXd(4, 3) << 0, 0, 0, 4, 0, 0, 2, 0.5, 0, 1, 1, 1).finished(),
@@ -147,7 +122,6 @@ TEST(Grad, ExactOnLinearFunctionsAndZeroOnDegenerateFaces) {
     SparseMatrix<double> G;
     geometry::grad(m.V, m.F, G);
     const Index nf = m.F.rows();
-    ASSERT_EQ(G.rows(), 3 * nf);
     const Vector3d a(0.3, -2.0, 1.25);
     const MatrixXd g = (G * (m.V * a + VectorXd::Constant(m.V.rows(), 5.0))).reshaped(nf, 3);
     MatrixXd FN;
@@ -158,26 +132,13 @@ TEST(Grad, ExactOnLinearFunctionsAndZeroOnDegenerateFaces) {
     EXPECT_EQ(g.row(nf - 1), RowVector3d::Zero());
 }
 
-TEST(SparseHelpers, InvertDiagAndCat) {
-    const MatrixXd a = (MatrixXd(2, 3) << 2, 0, 7, 0, 4, 0).finished();
-    const SparseMatrix<double> A = a.sparseView(), B = MatrixXd(RowVector3d(0, -1, 0)).sparseView();
-    SparseMatrix<double> Ainv, C;
-    geometry::invert_diag(A, Ainv);
-    EXPECT_EQ(MatrixXd(Ainv), (MatrixXd(2, 3) << 0.5, 0, 7, 0, 0.25, 0).finished());
-    geometry::cat(1, A, B, C);
-    EXPECT_EQ(MatrixXd(C), (MatrixXd(3, 3) << a, 0, -1, 0).finished());
-    geometry::cat(2, A, A, C);
-    EXPECT_EQ(MatrixXd(C), (MatrixXd(2, 6) << a, a).finished());
-    geometry::cat(2, A, B, C);  // row counts differ
-    EXPECT_EQ(C.size(), 0);
-}
-
-// The mass matrix once overflowed on an empty mesh.
+// Every routine gives empty results (the mass matrix once overflowed here).
 TEST(EmptyMesh, EveryRoutineReturnsEmptyResults) {
     const MatrixXd V(0, 3);
     const MatrixXi F(0, 3);
     MatrixXd N, FN, PD1, PD2, SV;
     VectorXd dblA, PV1, PV2, D;
+    VectorXi SVI;
     SparseMatrix<double> L, G;
     geometry::per_face_normals(V, F, RowVector3d::Zero(), FN);
     geometry::per_vertex_normals(V, F, FN, N);
@@ -185,7 +146,7 @@ TEST(EmptyMesh, EveryRoutineReturnsEmptyResults) {
     geometry::cotmatrix(V, F, L);
     geometry::grad(V, F, G);
     geometry::principal_curvature(V, F, PD1, PD2, PV1, PV2);
-    const Index merge = merged(V, 1e-7, &SV).size() + SV.rows();
+    const Index merge = merged(V, 1e-7, SV, SVI).size() + SV.rows();
     EXPECT_EQ(FN.rows() + N.rows() + dblA.size() + L.rows() + G.rows() + PD1.rows() + merge, 0);
     EXPECT_EQ(massDiagonal(V, F).size(), 0);
     geometry::HeatGeodesicsData data;
@@ -194,27 +155,26 @@ TEST(EmptyMesh, EveryRoutineReturnsEmptyResults) {
     EXPECT_EQ(D.size(), 0);
 }
 
-TEST(RemoveDuplicateVertices, SoupsRoundingBoundaryExactModeAndNaN) {
+// A triangle soup comes back as the sphere, rows in order of first
+// occurrence, each at its lowest member. Epsilon 0.05 rounds x / 0.5, halves
+// away from zero: 0.25 and 0.74 to 1, 0.2 and +-0.24 to 0, -0.25 and -0.74 to
+// -1, 0.76 to 2. Epsilon 0 merges only equal points (0 and -0); NaN stays alone.
+TEST(RemoveDuplicateVertices, SoupsRoundingExactModeAndNaN) {
     const auto sphere = test_meshes::icosphere(1.0, 2);
     const auto soup = test_meshes::soup(sphere);
     MatrixXd SV;
     VectorXi SVI;
-    const VectorXi SVJ = merged(soup.V, 1e-7, &SV);
-    EXPECT_EQ(SV.rows(), sphere.V.rows());
-    EXPECT_EQ(MatrixXd(SV(SVJ, all)), soup.V);
-    // Two triangles storing their shared edge twice: rows in order of first
-    // occurrence, each at its lowest member.
+    const VectorXi SVJ = merged(soup.V, 1e-7, SV, SVI);
+    EXPECT_TRUE(SV.rows() == sphere.V.rows() && MatrixXd(SV(SVJ, all)) == soup.V);
     const MatrixXd V =
         (MatrixXd(6, 3) << 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0).finished();
-    EXPECT_EQ(merged(V, 1e-7, nullptr, &SVI), (VectorXi(6) << 0, 1, 2, 1, 3, 2).finished());
+    EXPECT_EQ(merged(V, 1e-7, SV, SVI), (VectorXi(6) << 0, 1, 2, 1, 3, 2).finished());
     EXPECT_EQ(SVI, Vector4i(0, 1, 2, 4));
-    // Epsilon 0.05 rounds x / 0.5: 0.25 and 0.74 to 1, 0.2 and +-0.24 to zero of
-    // either sign, -0.25 and -0.74 to -1 (halves away from zero), 0.76 to 2.
     MatrixXd X = MatrixXd::Zero(8, 3);
     X.col(0) << 0.25, 0.74, 0.2, -0.25, -0.74, 0.24, -0.24, 0.76;
-    EXPECT_EQ(merged(X, 0.05, &SV), (VectorXi(8) << 0, 0, 1, 2, 2, 1, 1, 3).finished());
+    EXPECT_EQ(merged(X, 0.05, SV, SVI), (VectorXi(8) << 0, 0, 1, 2, 2, 1, 1, 3).finished());
     EXPECT_EQ(SV(0, 0), 0.25);
-    // Epsilon 0 merges only equal points (0 and -0 are equal); NaN stays alone.
     X = (MatrixXd(5, 3) << 0, 0, 0, 0, 0, 1e-300, -0.0, 0, 0, NAN, 0, 0, NAN, 0, 0).finished();
-    EXPECT_EQ(merged(X, 0.0), (VectorXi(5) << 0, 1, 0, 2, 3).finished());
+    const TrapsMasked masked;  // NaN, compared
+    EXPECT_EQ(merged(X, 0.0, SV, SVI), (VectorXi(5) << 0, 1, 0, 2, 3).finished());
 }

@@ -11,8 +11,6 @@ namespace test_meshes {
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
-
 Mesh fromLists(const std::vector<Eigen::RowVector3d>& v, const std::vector<Eigen::RowVector3i>& f) {
     Mesh m{Eigen::MatrixXd(v.size(), 3), Eigen::MatrixXi(f.size(), 3)};
     for (size_t i = 0; i < v.size(); ++i) m.V.row(i) = v[i];
@@ -65,29 +63,19 @@ Mesh cylinder(double radius, double length, int rings, int segments) {
     return m;
 }
 
-Mesh capsule(double radius, double length, int rings, int segments) {
-    // Rings from the lower pole up: a hemisphere, the tube, a hemisphere; a
-    // pole vertex closes each end.
-    const int cap = std::max(2, segments / 4), nr = 2 * cap + rings - 2;
-    std::vector<Eigen::RowVector3d> v{{0.0, 0.0, -radius}};
-    std::vector<Eigen::RowVector3i> f;
-    for (int i = 1; i <= nr; ++i) {
-        const double phi = 0.5 * kPi * std::min({i, cap, nr + 1 - i}) / cap;  // from a pole
-        const double z = length * std::clamp(i - cap, 0, rings - 1) / (rings - 1) +
-                         (i <= cap ? -radius : radius) * std::cos(phi);
-        for (int s = 0; s < segments; ++s) {
-            const double a = 2.0 * kPi * s / segments;
-            v.emplace_back(radius * std::sin(phi) * std::cos(a),
-                           radius * std::sin(phi) * std::sin(a), z);
-            const int p = 1 + (i - 1) * segments + s,
-                      q = 1 + (i - 1) * segments + (s + 1) % segments;
-            if (i == 1) f.emplace_back(0, q, p);
-            if (i < nr) f.insert(f.end(), {{p, q, q + segments}, {p, q + segments, p + segments}});
-            if (i == nr) f.emplace_back(1 + nr * segments, p, q);
-        }
+Mesh cappedCylinder(double radius, double length, int rings, int segments) {
+    Mesh m = cylinder(radius, length, rings, segments);  // outward
+    const int n = static_cast<int>(m.V.rows()), f = static_cast<int>(m.F.rows()),
+              top = n - segments;
+    m.V.conservativeResize(n + 2, 3);
+    m.V.bottomRows(2) << 0, 0, 0, 0, 0, length;
+    m.F.conservativeResize(f + 2 * segments, 3);
+    for (int s = 0; s < segments; ++s) {
+        const int a = s, b = (s + 1) % segments;
+        m.F.row(f + 2 * s) << n, b, a;
+        m.F.row(f + 2 * s + 1) << n + 1, top + a, top + b;
     }
-    v.emplace_back(0.0, 0.0, length + radius);
-    return fromLists(v, f);
+    return m;
 }
 
 Mesh torus(double R, double r, int n, int m) {

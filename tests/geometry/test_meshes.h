@@ -21,8 +21,8 @@ Mesh icosphere(double radius, int levels);
 // Open tube along z from z = 0 to length: `rings` rings of `segments` vertices.
 Mesh cylinder(double radius, double length, int rings, int segments);
 
-// Closed capsule: that tube with a hemisphere on each end.
-Mesh capsule(double radius, double length, int rings, int segments);
+// That tube closed by a flat fan from each end ring to the ring's centre.
+Mesh cappedCylinder(double radius, double length, int rings, int segments);
 
 // Torus around z: centre circle radius R, tube radius r, n by m segments.
 Mesh torus(double R, double r, int n, int m);

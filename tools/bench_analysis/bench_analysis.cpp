@@ -17,7 +17,6 @@
 
 #include "analysis/contraction_solver.h"
 #include "analysis/endpoints.h"
-#include "analysis/neighbour_search.h"
 #include "analysis/normal_equations.h"
 #include "analysis/remove_duplicate_vertices.h"
 #include "analysis/skeleton_contraction.h"
@@ -32,27 +31,6 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool timeBruteForce = false;
-
-// Both neighbour searches over every point, with the radius endpoint
-// detection uses.
-void compareNeighbourSearches(const Eigen::MatrixXd& S, const Eigen::MatrixXi& F) {
-    double total = 0.0;
-    for (Eigen::Index f = 0; f < F.rows(); ++f)
-        for (int k = 0; k < 3; ++k) total += (S.row(F(f, (k + 1) % 3)) - S.row(F(f, k))).norm();
-    const double r = total / (F.rows() * 3.0) * 3.0;
-    Neighbourhood nb;
-    size_t count = 0;
-    auto start = Clock::now();
-    const NeighbourGrid grid(S, r);
-    for (int i = 0; i < S.rows(); ++i) grid.neighbours(i, nb), count += nb.index.size();
-    const double gridTime = secondsSince(start);
-    start = Clock::now();
-    for (int i = 0; i < S.rows(); ++i) bruteForceNeighbours(S, r, i, nb);
-    std::printf("neighbour search: grid %.3f s, brute force %.3f s (%zu neighbours)\n", gridTime,
-                secondsSince(start), count);
 }
 
 bool timeSolvers = false;
@@ -105,9 +83,8 @@ StageTimes analyse(Eigen::MatrixXd V, Eigen::MatrixXi F) {
 
     start = Clock::now();
     std::vector<int> endpoints;
-    findEndpoints(S, F, endpoints);
+    findEndpoints(S, V, F, endpoints);
     t.endpoints = secondsSince(start);
-    if (timeBruteForce) compareNeighbourSearches(S, F);
 
     start = Clock::now();
     const int root = findRootPoint(endpoints, V, F);
@@ -143,9 +120,7 @@ int main(int argc, char** argv) {
     int vertices = 100000;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--brute-force")
-            timeBruteForce = true;
-        else if (arg == "--solvers")
+        if (arg == "--solvers")
             timeSolvers = true;
         else if (arg == "--vertices" && i + 1 < argc)
             vertices = std::atoi(argv[++i]);

@@ -1,0 +1,23 @@
+#pragma once
+// The geometry and analysis suites run with floating-point traps on
+// (invalid operation, division by zero, overflow): code that makes a NaN or
+// an infinity where none is meant stops with SIGFPE at the operation. A test
+// of a path that makes one on purpose masks the traps while it runs.
+
+#include <fenv.h>
+
+class TrapsMasked {
+  public:
+    TrapsMasked() : enabled_(fedisableexcept(kTraps)) {}
+    ~TrapsMasked() {
+        feclearexcept(FE_ALL_EXCEPT);
+        feenableexcept(enabled_);
+    }
+    TrapsMasked(const TrapsMasked&) = delete;
+    TrapsMasked& operator=(const TrapsMasked&) = delete;
+
+    static constexpr int kTraps = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+
+  private:
+    int enabled_;
+};
