@@ -250,7 +250,7 @@ void cutEnds(std::vector<Cut> cuts, bool cap, bool slivers, Eigen::MatrixXd& V,
 
     for (Cut& cut : cuts) {
         cut.reach = 2 * cut.radius + 3 * h;
-        slice(m, cut, 0.0, 0.2 * h);
+        slice(m, cut, 0.0, 0.3 * h);
         // Needle rings: planes a hair behind the rim, each through the wall's
         // edges close to the vertex they start from.
         if (slivers)
