@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <map>
+#include <tuple>
 #include <unordered_map>
 
 #include "tree_layout.h"
@@ -222,7 +224,7 @@ std::vector<Cut> trimEnds(CentreLines& lines) {
             lines.rootRadius = s.ra;
             cuts.push_back({s.a, (s.a - s.b).normalized(), s.ra, 0});
         }
-        if (!hasChild[i]) {
+        if (!hasChild[i] && tip < lines.tips.size()) {
             const double t = 0.5 * s.rb / length;
             s.b -= t * (s.b - s.a);
             s.rb -= t * (s.rb - s.ra);
@@ -250,9 +252,9 @@ void cutEnds(std::vector<Cut> cuts, bool cap, bool slivers, Eigen::MatrixXd& V,
 
     for (Cut& cut : cuts) {
         cut.reach = 2 * cut.radius + 3 * h;
-        slice(m, cut, 0.0, 0.2 * h);
-        // Needle rings: planes a hair behind the rim, each through the wall's
-        // edges close to the vertex they start from.
+        slice(m, cut, 0.0, 0.3 * h);
+        // Needle rings: planes a hair behind the rim split the wall's
+        // triangles there into long, very thin strips.
         if (slivers)
             for (double offset : {0.003, 0.01, 0.03}) slice(m, cut, -offset * h, 0.0);
         const auto rim = cutAway(m, cut, 1e-6 * h);
