@@ -18,13 +18,10 @@ static std::string run(const std::string& tool, const std::vector<std::string>& 
 TEST(EndToEnd, ExampleTreeShowsMeshAndPanelAndEscapeEndsCleanly) {
     if (!getenv("DISPLAY") || !fs::exists("/usr/bin/xdotool") || !fs::exists("/usr/bin/import"))
         GTEST_SKIP() << "needs a display, xdotool and import";
-    ScratchDir scratch("morvik-e2e");
-    const fs::path dir = scratch.path;
-    fs::create_directory_symlink(MORVIK_SOURCE_DIR "/assets", dir / "assets");
-    ChildResult app;
-    std::thread runner([&] { app = runProgram(MORVIK_BINARY_DIR "/app/morvik", {}, dir, 180); });
-    // Let the runner fork first: a child forked meanwhile would hold its pipe open.
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ScratchDir dir("morvik-e2e");
+    fs::create_directory_symlink(MORVIK_SOURCE_DIR "/assets", dir.file("assets"));
+    // Killed and collected if an assertion below ends the test early.
+    ChildProcess app(MORVIK_BINARY_DIR "/app/morvik", {}, dir.path);
 
     std::string id = run("xdotool", {"search", "--sync", "--all", "--name", "^Morvik$"});
     id = id.substr(0, id.find('\n'));
@@ -56,8 +53,8 @@ TEST(EndToEnd, ExampleTreeShowsMeshAndPanelAndEscapeEndsCleanly) {
     EXPECT_GE(panel, 1000);
 
     run("xdotool", {"windowfocus", "--sync", id, "key", "Escape"});
-    runner.join();
-    EXPECT_EQ(app.exitStatus, 0);
-    EXPECT_NE(app.out.find("maxU = "), std::string::npos) << app.out;
-    EXPECT_EQ(app.err, "");
+    const ChildResult result = app.finish(60);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_NE(result.out.find("maxU = "), std::string::npos) << result.out;
+    EXPECT_EQ(result.err, "");
 }
