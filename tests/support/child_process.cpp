@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,9 +12,9 @@
 #include <cstdlib>
 #include <iostream>
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 Clock::time_point after(double seconds) {
     return Clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
@@ -29,7 +30,6 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         execvp(program.c_str(), argv.data());
-        _exit(127);
     });
 }
 
@@ -45,17 +45,14 @@ ChildProcess::ChildProcess(const std::function<void()>& body) {
 void ChildProcess::start(const std::function<void()>& childBody) {
     std::cout.flush();
     std::fflush(nullptr);
-    // Close-on-exec, so that a child started meanwhile on another thread
-    // cannot hold these pipes open.
+    // Close-on-exec: another child started meanwhile must not hold them open.
     int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0 || (pid_ = fork()) < 0) {
         finished_ = true;
         return;
     }
-    pid_ = fork();
     if (pid_ == 0) {
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, STDIN_FILENO);
+        dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
         childBody();
@@ -63,65 +60,55 @@ void ChildProcess::start(const std::function<void()>& childBody) {
     }
     close(out[1]);
     close(err[1]);
-    if (pid_ < 0) {
-        close(out[0]);
-        close(err[0]);
-        finished_ = true;
-        return;
-    }
-    reader_ = std::thread([this, fds = std::vector<int>{out[0], err[0]}] {
-        pollfd p[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
-        char buffer[4096];
-        for (int open = 2; open > 0 && poll(p, 2, -1) > 0;) {
-            for (int k = 0; k < 2; ++k) {
-                if (p[k].fd < 0 || !p[k].revents) continue;
-                ssize_t n = read(p[k].fd, buffer, sizeof buffer);
-                if (n <= 0) {
-                    close(p[k].fd);
-                    p[k].fd = -1;
-                    --open;
-                    continue;
-                }
-                std::lock_guard<std::mutex> lock(mutex_);
-                (k == 0 ? result_.out : result_.err).append(buffer, static_cast<size_t>(n));
-                grew_.notify_all();
-            }
+    out_ = out[0];
+    err_ = err[0];
+}
+
+bool ChildProcess::collect(int milliseconds) {
+    pollfd p[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+    if (out_ < 0 && err_ < 0) return false;
+    if (poll(p, 2, milliseconds) <= 0) return true;
+    char buffer[4096];
+    for (int k = 0; k < 2; ++k) {
+        if (p[k].fd < 0 || !p[k].revents) continue;
+        ssize_t n = read(p[k].fd, buffer, sizeof buffer);
+        if (n > 0) {
+            (k == 0 ? result_.out : result_.err).append(buffer, static_cast<size_t>(n));
+        } else {
+            close(p[k].fd);
+            (k == 0 ? out_ : err_) = -1;
         }
-        std::lock_guard<std::mutex> lock(mutex_);
-        outputEnded_ = true;
-        grew_.notify_all();
-    });
+    }
+    return true;
 }
 
 bool ChildProcess::waitForOutput(const std::string& text, double seconds) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return grew_.wait_until(lock, after(seconds), [&] {
-        return result_.out.find(text) != std::string::npos || outputEnded_;
-    }) && result_.out.find(text) != std::string::npos;
+    const Clock::time_point deadline = after(seconds);
+    while (result_.out.find(text) == std::string::npos && Clock::now() < deadline && collect(50)) {
+    }
+    return result_.out.find(text) != std::string::npos;
 }
 
 ChildResult ChildProcess::finish(double seconds) {
     if (finished_) return result_;
     finished_ = true;
     const Clock::time_point deadline = after(seconds);
+    while (Clock::now() < deadline && collect(50)) {
+    }
     int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
+    while (waitpid(pid_, &status, WNOHANG) == 0) {  // the pipes close before the exit ends
+        if (Clock::now() >= deadline) {
             kill(pid_, SIGKILL);
             waitpid(pid_, &status, 0);
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!collect(10)) usleep(10000);
     }
-    reader_.join();  // the pipes close with the child
+    for (const Clock::time_point drain = after(5); Clock::now() < drain && collect(50);) {
+    }
     result_.exited = WIFEXITED(status);
     result_.exitStatus = result_.exited ? WEXITSTATUS(status) : -1;
     return result_;
-}
-
-ChildProcess::~ChildProcess() {
-    if (!finished_ && pid_ > 0) kill(pid_, SIGKILL);
-    finish(0);
 }
 
 ChildResult runInChild(const std::function<void()>& body) {
@@ -131,4 +118,14 @@ ChildResult runInChild(const std::function<void()>& body) {
 ChildResult runProgram(const std::string& program, const std::vector<std::string>& args,
                        const std::string& workingDir, double timeoutSeconds) {
     return ChildProcess(program, args, workingDir).finish(timeoutSeconds);
+}
+
+void limitAddressSpace(std::size_t bytes) {
+    std::size_t pages = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm || std::fscanf(statm, "%zu", &pages) != 1) std::abort();
+    std::fclose(statm);
+    const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + bytes;
+    rlimit r{limit, limit};
+    setrlimit(RLIMIT_AS, &r);
 }

@@ -1,24 +1,78 @@
-// Reading and writing INI files at the byte level, and failed writes.
-
+// The INI component: names, line classification, and files at the byte level.
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
 
 #include "child_process.h"
-#include "param_fixture.h"
 #include "parameters/ini_file.h"
+#include "parameters/ini_line.h"
 #include "parameters/ini_reader.h"
 #include "parameters/ini_writer.h"
+#include "scratch_dir.h"
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
+TEST(IniNames, TrimFoldAndAppendOnLookup) {
+    // Only the six whitespace bytes are trimmed: other controls and high bytes are content.
+    std::string text = " \t\n\r\f\v\x01z\xC2\xA0\v\f\r\n\t ";
+    iniTrim(text);
+    EXPECT_EQ(text, "\x01z\xC2\xA0");
+
+    IniDocument document;
+    EXPECT_EQ(document["B"]["k"], "");  // a missing name is appended empty
+    IniSection& section = document["a"];
+    section["  Contour Width "] = "3";
+    EXPECT_EQ(section.begin()->first, "contour width");
+    // E acute in upper and lower case differ in a byte that the fold leaves alone.
+    section["\xC3\x89t\xC3\xA9"] = "upper";
+    section["\xC3\xA9t\xC3\xA9"] = "lower";
+    EXPECT_EQ(section["\xC3\x89T\xC3\xA9"], "upper");
+    EXPECT_EQ(document.begin()->first, "b") << "order is first insertion";
+    EXPECT_EQ(document["A"]["CONTOUR WIDTH"], "3");
+}
+
+// Comments only at the start; sections trimmed, case kept, up to the last "]",
+// cut at ";", else tried as key lines; "\=" escapes "=" in keys only.
+TEST(IniLines, Classification) {
+    using K = IniLineKind;
+    std::string escapes;  // a long key of escapes: read in linear time
+    for (int i = 0; i < 100000; ++i) escapes += "\\=";
+    const std::tuple<std::string, IniLineKind, std::string, std::string> cases[] = {
+        {" \t\f\v ", K::none, "", ""},
+        {"   ; note", K::comment, "", ""},
+        {"a ; b = c", K::keyValue, "a ; b", "c"},
+        {"key = value ; note", K::keyValue, "key", "value ; note"},
+        {"[ Sec ]", K::section, "Sec", ""},
+        {"[a]b]", K::section, "a]b", ""},
+        {"[a] tail", K::section, "a", ""},
+        {"[]", K::section, "", ""},
+        {"[Sec] ; note", K::section, "Sec", ""},
+        {"[abc", K::unknown, "", ""},
+        {"[a=b", K::keyValue, "[a", "b"},
+        {"[a;b]", K::unknown, "", ""},
+        {"a\\=b = c", K::keyValue, "a=b", "c"},
+        {"k = v\\=w", K::keyValue, "k", "v\\=w"},
+        {"=v", K::keyValue, "", "v"},
+        {"a\\==b", K::keyValue, "a=", "b"},
+        {"a\\\\==b", K::keyValue, "a\\=", "b"},  // "\\=" keeps its first backslash
+        {escapes + "=v", K::keyValue, std::string(100000, '='), "v"},
+        {"k = a=b", K::keyValue, "k", "a=b"},
+        {"a\\=b", K::unknown, "", ""},
+    };
+    for (const auto& [line, kind, first, second] : cases) {
+        std::pair<std::string, std::string> parsed{"stale", "stale"};
+        EXPECT_EQ(parseIniLine(line, parsed), kind) << line;
+        EXPECT_EQ(parsed, std::make_pair(first, second)) << line;
+    }
+}
+
 class IniFiles : public ::testing::Test {
   protected:
     Lines linesOf(const std::string& bytes) {
-        writeFile(dir.file("in.ini"), bytes);
-        return IniReader(dir.file("in.ini")).readLines();
+        return IniReader(writeFile(dir.file("in.ini"), bytes)).readLines();
     }
     std::string written(const IniDocument& document, bool pretty = false) {
         IniWriter writer(dir.file("out.ini"));
@@ -69,17 +123,16 @@ TEST_F(IniFiles, WrittenBytes) {
 }
 
 TEST_F(IniFiles, FailedReadsEmptyTheDocumentFailedWritesTouchNothing) {
-    writeFile(dir.file("empty.ini"), "");  // reads fine, into an empty document
     fs::create_directory(dir.file("folder"));
+    const std::string empty = writeFile(dir.file("empty.ini"), "");  // reads, into nothing
     for (const std::string& path :
-         {std::string(), dir.file("none.ini"), dir.file("folder"), dir.file("empty.ini")}) {
+         {std::string(), dir.file("none.ini"), dir.file("folder"), empty}) {
         IniDocument document = one;
-        EXPECT_EQ(IniFile(path).read(document), path == dir.file("empty.ini")) << path;
+        EXPECT_EQ(IniFile(path).read(document), path == empty) << path;
         EXPECT_EQ(document.size(), 0u) << path;
     }
     for (const std::string& path : {std::string(), dir.file("no/out.ini"), dir.file("folder")})
         EXPECT_FALSE(IniFile(path).write(one)) << path;
-    EXPECT_TRUE(fs::is_directory(dir.file("folder")));
     EXPECT_EQ(entries(), 2u) << "no temporary file is left";
     EXPECT_FALSE(IniWriter("/dev/full") << one) << "/dev/full refuses every byte";
 }
@@ -88,15 +141,14 @@ TEST_F(IniFiles, FailedReadsEmptyTheDocumentFailedWritesTouchNothing) {
 // complete: a write that fails part-way keeps the previous file. A link and
 // the target's permissions survive a save.
 TEST_F(IniFiles, FailingPartWayKeepsThePreviousFileAndLinksSurvive) {
-    const std::string target = dir.file("params.ini");
-    writeFile(target, "old");
+    const std::string target = writeFile(dir.file("params.ini"), "old");
     IniDocument big;
     for (int i = 0; i < 2000; ++i) big["s"]["key" + std::to_string(i)] = "value";
     ChildResult child = runInChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{4096, 4096};  // the write fails after some bytes went out
         setrlimit(RLIMIT_FSIZE, &limit);
-        std::printf("%d", IniFile(target).write(big) ? 1 : 0);
+        std::printf("%d", IniFile(target).write(big));
     });
     EXPECT_EQ(child.out, "0");
     EXPECT_EQ(readFile(target), "old");
@@ -108,4 +160,17 @@ TEST_F(IniFiles, FailingPartWayKeepsThePreviousFileAndLinksSurvive) {
     EXPECT_TRUE(fs::is_symlink(dir.file("link.ini")));
     EXPECT_EQ(readFile(target), "[s]\r\nk=v");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+}
+
+// Ten million blank lines cost their ten megabytes, not a string each.
+TEST_F(IniFiles, BlankLinesCostNoMoreThanTheirBytes) {
+    REQUIRE_ADDRESS_LIMIT();
+    const std::string path =
+        writeFile(dir.file("blank.ini"), "[s]" + std::string(10000000, '\n') + "k=v");
+    ChildResult child = runInChild([&] {
+        limitAddressSpace(200 << 20);
+        IniDocument document;
+        std::printf("%d %s", IniFile(path).read(document), document["s"]["k"].c_str());
+    });
+    EXPECT_EQ(child.out, "1 v");
 }
