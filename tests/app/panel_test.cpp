@@ -7,7 +7,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "app/camera.h"
@@ -17,6 +16,7 @@
 #include "parameters/shell_settings.h"
 #include "render/renderer.h"
 #include "render/shader_program.h"
+#include "scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -38,8 +38,7 @@ void frame(ImVec2 at, bool down = false) {
 
 const ImVec2 away(900, 880);
 
-// The ID of a widget label in a window (the panel unless named), inside a
-// pushed string or index scope.
+// A widget's ID in a window (the panel unless named) and a pushed scope.
 ImGuiID itemId(const char* label, const char* scope = nullptr, int index = -1,
                const char* window = "Morvik") {
     ImGuiID seed = ImGui::FindWindowByName(window)->ID;
@@ -48,7 +47,7 @@ ImGuiID itemId(const char* label, const char* scope = nullptr, int index = -1,
     return ImHashStr(label, 0, seed);
 }
 
-// Where the widget is, found by hovering; empty when it is not shown.
+// Where the widget is, found by hovering; empty when not shown.
 std::optional<ImVec2> find(ImGuiID id) {
     for (float y = 2; y < 870; y += 4)
         for (float x = 10; x < 490; x += 12) {
@@ -93,8 +92,11 @@ class Panel : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Panel, ASliderDraggedPastItsEndsStopsAtItsRange) {
-    std::optional<ImVec2> slider = find(itemId("Cont.width"));  // dragged to either end
+// A slider dragged past its ends stops at its range; the colour map reloads
+// only when the combo reports a pick, the current item too; linked isolines
+// copy U's parameters to V, unlinked ones keep their own.
+TEST_F(Panel, SliderComboAndIsolineLink) {
+    std::optional<ImVec2> slider = find(itemId("Cont.width"));
     ASSERT_TRUE(slider);
     for (float x : {2000.0f, -500.0f}) {
         frame(*slider, true);
@@ -102,62 +104,40 @@ TEST_F(Panel, ASliderDraggedPastItsEndsStopsAtItsRange) {
         frame(ImVec2(x, slider->y), false);
         EXPECT_EQ(renderer.contourWidth, x > 0 ? 10.0f : 1.0f);
     }
-}
-
-TEST_F(Panel, ColourMapReloadsOnlyWhenTheComboReportsAPick) {
     renderer.scalar_field.enabled = true;
     click(itemId("Scalar field##ScalarFieldParams"));  // open the header
-    const unsigned char marker[4] = {1, 2, 3, 255};    // overwritten by a reload
+    const unsigned char marker[4] = {1, 2, 3, 255};    // gone after a reload
     glTextureSubImage2D(renderer.gradientTextureId, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE,
                         marker);
     for (int i = 0; i < 5; ++i) frame(away);
     EXPECT_EQ(firstRedOfTheColourMap(), 1) << "reloaded without a pick";
-
-    const char* items[] = {"White-Blue", "Magma"};
-    for (int item : {0, 1}) {  // the current item too reloads
+    for (int item : {0, 3}) {
         click(itemId("Colour map", "ScalarFieldStuff"));
-        click(itemId(items[item], nullptr, item * 3, "##Combo_00"));
-        EXPECT_EQ(gradientTex, item * 3);
+        click(itemId(item ? "Magma" : "White-Blue", nullptr, item, "##Combo_00"));
+        EXPECT_EQ(gradientTex, item);
         EXPECT_TRUE(item ? firstRedOfTheColourMap() < 40 : firstRedOfTheColourMap() > 200);
     }
-}
-
-TEST_F(Panel, IsolineHeaderAppearsInTheSameFrameAndItsLinkCopiesUToV) {
     renderer.scalar_field.enabled = false;  // room for the isoline header
-    renderer.isolines.enabled[0] = renderer.isolines.enabled[1] = false;
-    frame(away);
-    float before = ImGui::FindWindowByName("Morvik")->DC.CursorMaxPos.y;
-    std::optional<ImVec2> box = find(itemId("V isolines##EnableIsoV"));
-    ASSERT_TRUE(box);
-    frame(*box, true);
-    frame(*box, false);  // ticked here, and its header drawn here
-    EXPECT_TRUE(renderer.isolines.enabled[1]);
-    float clickFrame = ImGui::FindWindowByName("Morvik")->DC.CursorMaxPos.y;
-    frame(away);
-    EXPECT_GT(clickFrame, before);
-    EXPECT_EQ(clickFrame, ImGui::FindWindowByName("Morvik")->DC.CursorMaxPos.y);
-    click(itemId("Isolines##IsolinesParams"));
+    renderer.isolines.enabled[0] = true;
     link_iso_line_params = true;
+    click(itemId("Isolines##IsolinesParams"));
     renderer.isolines.freq[0] = 40.0f, renderer.isolines.width[0] = 2.0f;
     frame(away);
     EXPECT_EQ(glm::vec2(renderer.isolines.freq[1], renderer.isolines.width[1]), glm::vec2(40, 2));
-    click(itemId("Same parameters", "IsolinesStuff"));  // unlinked: V keeps its own
+    click(itemId("Same parameters", "IsolinesStuff"));
     renderer.isolines.freq[1] = 7.0f;
     frame(away);
     EXPECT_EQ(renderer.isolines.freq[1], 7.0f);
-    // The header's V box edits the main one's field: the header goes.
-    click(itemId("V##EnableIsoV", "IsolinesStuff"));
-    EXPECT_FALSE(renderer.isolines.enabled[1]);
-    EXPECT_FALSE(find(itemId("Isolines##IsolinesParams")));
 }
 
+// Each button opens its dialog where it should; a chosen file is used, a
+// cancel keeps the last mesh path, and only a save moves the parameters' one.
 TEST_F(Panel, DialogButtonsStartWhereTheyShouldAndUseTheChosenFile) {
-    std::string log = testing::TempDir() + "morvik-zenity.log", path = getenv("PATH");
-    std::string saved = testing::TempDir() + "my settings; 'v2'.ini";
-    std::string assets = fs::path(MORVIK_SOURCE_DIR).lexically_normal().string() + "/assets/";
-    std::string mesh = assets + "example_meshes/bifurcation.off",
-                all = " --file-filter=All files | *";
-    setenv("ZENITY_LOG", log.c_str(), 1);
+    ScratchDir dir;
+    const std::string path = getenv("PATH"), saved = dir.file("my settings; 'v2'.ini");
+    const std::string assets = fs::path(MORVIK_SOURCE_DIR "/assets/").lexically_normal();
+    const std::string mesh = assets + "example_meshes/bifurcation.off";
+    setenv("ZENITY_LOG", dir.file("log").c_str(), 1);
     setenv("PATH", (MORVIK_SOURCE_DIR "/tests/app/data:" + path).c_str(), 1);  // the fake zenity
     renderer.hatching.enabled = false;
     // The button, the file chosen (empty: cancelled), the dialog's arguments.
@@ -165,25 +145,21 @@ TEST_F(Panel, DialogButtonsStartWhereTheyShouldAndUseTheChosenFile) {
          {std::tuple<const char*, std::string, std::string>{
               "Load mesh...", mesh,
               "--file-selection --title=Load mesh --filename=" + assets +
-                  "example_meshes/ --file-filter=Model files (.obj .off) | *.obj *.off" + all},
+                  "example_meshes/ --file-filter=Model files (.obj .off) | *.obj *.off "
+                  "--file-filter=All files | *\n"},
           {"Load mesh...", "", "--title=Load mesh --filename=" + mesh + " "},
           {"Load params...", assets + "params/hatching.ini",
-           "--file-selection --title=Load parameters --filename=" + assets +
-               "params/ --file-filter=Parameter files (.ini) | *.ini" + all},
+           "--title=Load parameters --filename=" + assets +
+               "params/ --file-filter=Parameter files (.ini) | *.ini --file-filter=All"},
           {"Save params...", saved,
-           "--title=Save parameters as --save --confirm-overwrite --filename=" + assets +
-               "params/ "}}) {
+           "--save --confirm-overwrite --filename=" + assets + "params/ "}}) {
         setenv("ZENITY_ANSWER", chosen.c_str(), 1);
         click(itemId(button));
-        std::string call;
-        std::getline(std::ifstream(log), call);
-        EXPECT_NE(call.find(arguments), std::string::npos) << call;
+        EXPECT_NE(readFile(dir.file("log")).find(arguments), std::string::npos)
+            << readFile(dir.file("log"));
     }
     setenv("PATH", path.c_str(), 1);
-    EXPECT_GT(renderer.F.rows(), 0);
-    EXPECT_EQ(lastMeshPath, mesh);  // kept when cancelled
-    EXPECT_TRUE(renderer.hatching.enabled);
-    EXPECT_TRUE(fs::remove(saved));
-    EXPECT_EQ(paramsDir, saved);  // a save moves the start path, a load does not
-    fs::remove(log);
+    EXPECT_TRUE(renderer.F.rows() > 0 && lastMeshPath == mesh && renderer.hatching.enabled);
+    EXPECT_EQ(paramsDir, saved);
+    EXPECT_TRUE(fs::exists(saved));
 }

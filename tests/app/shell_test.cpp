@@ -1,19 +1,15 @@
-// Key, scroll and resize callbacks, the assets probe and the start-up fatal
-// paths of the real binary.
+// Key, scroll and resize callbacks, and the assets probe.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <tuple>
 
 #include "app/window.h"
 #include "child_process.h"
 #include "gl_context.h"
 #include "render/shader_program.h"
-
-namespace fs = std::filesystem;
+#include "scratch_dir.h"
 
 TEST(Callbacks, KeysToggleOnPressAndOnlyFunctionKeysPassAGuiThatHoldsTheKeyboard) {
     REQUIRE_GL();
@@ -58,39 +54,12 @@ TEST(Callbacks, ScrollAccumulatesUnlessTheGuiHoldsTheMouseAndOnlyPositiveSizesRe
 }
 
 TEST(AssetsProbe, FindsParentsAndAcceptsAPlainFile) {
-    std::string root = testing::TempDir() + "morvik-probe";
-    fs::create_directories(root + "/a/b/c");
-    std::ofstream(root + "/a/assets") << "not a folder";
+    ScratchDir root;
+    std::filesystem::create_directories(root.file("a/b/c"));
+    writeFile(root.file("a/assets"), "not a folder");
     ChildResult r = runInChild([&] {
-        if (chdir((root + "/a/b/c").c_str()) != 0) _exit(3);
-        probeAssetsDirectory();
+        if (chdir(root.file("a/b/c").c_str()) == 0) probeAssetsDirectory();
         printf("%s\n", assetsDir.c_str());
     });
-    EXPECT_EQ(r.exitStatus, 0);
     EXPECT_EQ(r.out, "../../assets\n");
-    fs::remove_all(root);
-}
-
-TEST(StartupFatal, TheRealBinaryEndsWithTheExactMessageAndStatus255) {
-    // Mesa can cap the GL version below the 4.3 core context the window needs.
-    const char* version = testGLWindow() ? (const char*)glGetString(GL_VERSION) : nullptr;
-    bool mesa = version && strstr(version, "Mesa");
-    // An assets folder or none, env(1)'s argument (-uNAME unsets), the message.
-    for (auto [assets, env, message] :
-         {std::tuple<bool, std::string, std::string>{false, "LC_ALL=C",
-                                                     "Cannot locate assets directory!"},
-          {true, "-uDISPLAY", "Failed to init GLFW"},
-          {true, "MESA_GL_VERSION_OVERRIDE=3.3",
-           "Failed to create the window: an OpenGL 4.3 core context is needed"}}) {
-        if (env.rfind("MESA", 0) == 0 && !mesa) continue;
-        std::string dir = testing::TempDir() + "morvik-start";
-        fs::remove_all(dir);
-        fs::create_directories(assets ? dir + "/assets" : dir);
-        ChildResult r = runProgram("/usr/bin/env", {env, MORVIK_BINARY_DIR "/app/morvik"}, dir, 30);
-        EXPECT_TRUE(r.exited);
-        EXPECT_EQ(r.exitStatus, 255);
-        EXPECT_EQ(r.out, "FATAL ERROR: " + message + "\n");
-        EXPECT_EQ(r.err, "");
-        fs::remove_all(dir);
-    }
 }
