@@ -60,9 +60,10 @@ const Eigen::MatrixXi squareFan = rows3<int>({0, 1, 2, 0, 2, 3});
 // OBJ corner forms, relative indices and ignored lines; ascii STL of two
 // solids in either letter case, binary STL told by its size even under a
 // "solid" header (facets keep their own vertices); VRML 2 and 1 with indices
-// before their points; Medit's 1-based triangles among other sections; PLY
-// with other properties and elements, in ascii and binary of both byte
-// orders with the numeric types that its name lists.
+// before their points; OFF's header variants, comments, polygons, signs and
+// exponents, an extension in any case; Medit's 1-based triangles among other
+// sections; PLY with other properties and elements, in ascii and binary of
+// both byte orders with the numeric types that its name lists.
 TEST(ReadFormats, CommittedFilesOfEveryFormat) {
     const Eigen::MatrixXd plyV = rows3<double>({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, -2}),
                           stlV =
@@ -80,6 +81,13 @@ TEST(ReadFormats, CommittedFilesOfEveryFormat) {
          rows3<double>({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 5, 0, 0, 6, 0, 0, 6, 1, 0, 5, 1, 0}),
          rows3<int>({0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7})},
         {"one.wrl", square, squareFan},
+        {"square_counts_on_header_line.off", square, squareFan},
+        {"square_comment_before_counts.off", square, squareFan},
+        {"square_no_edge_count.off", square, squareFan},
+        {"square_colours.off", square, squareFan},
+        {"square_normals.off", square, squareFan},
+        {"square_crlf.off", square, squareFan},
+        {"square_signs_exponents.OfF", square, squareFan},
         {"tris.mesh", rows3<double>({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 1, 1}), squareFan},
         {"square.ply", plyV, plyF},
         {"square_le_float_uchar_int.ply", plyV, plyF},
@@ -95,34 +103,6 @@ TEST(ReadFormats, CommittedFilesOfEveryFormat) {
         EXPECT_TRUE(same(r.V, V)) << file;
         EXPECT_TRUE(same(r.F, F)) << file;
     }
-}
-
-TEST(ReadFormats, OffHeaderVariantsCommentsAndPolygons) {
-    const std::string body = "# vertices\n0 0 0X\n\n1 0 0X\n1 1 0X\n# faces\n0 1 0X\n4 0 1 2 3 9\n";
-    for (auto [header, extra] : {std::pair{"OFF\n4 1 0\n", ""},
-                                 {"OFF 4 1 4\n", ""},
-                                 {"OFF\n# n\n\n4 1 0\n", ""},
-                                 {"OFF\n4 1\n", ""},
-                                 {"COFF\n4 1 0\n", " 0.5 0.5 0.5 1"},
-                                 {"NOFF\n4 1 0\n", " 0 0 1"},
-                                 {"OFF\r\n4 1 0\r\n", "\r"}}) {
-        std::string text = header + body;
-        for (std::size_t at; (at = text.find('X')) != std::string::npos;)
-            text.replace(at, 1, extra);
-        ReadResult r = readMesh(writeScratch("variant.off", text));
-        ASSERT_TRUE(r.ok) << text << r.err;
-        EXPECT_TRUE(same(r.V, square)) << text;
-        EXPECT_TRUE(same(r.F, squareFan)) << text;
-    }
-    // The extension in any case, signs and exponents, single precision, nothing at all.
-    const std::string path =
-        writeScratch("UPPER.OfF", "OFF\n3 1 0\n0.25 -1e-3 +2\n1 0 0\n0 1 0\n3 0 1 2\n");
-    Eigen::MatrixXf V;
-    Eigen::MatrixXi F;
-    ASSERT_TRUE(geometry::read_triangle_mesh(path, V, F));
-    EXPECT_EQ(V.row(0), Eigen::RowVector3f(0.25f, -1e-3f, 2.0f));
-    ReadResult r = readMesh(writeScratch("nothing.off", "OFF\n0 0 0\n"));
-    EXPECT_TRUE(r.ok && r.V.rows() + r.F.rows() == 0) << r.err;
 }
 
 // With only tetrahedra the surface is the faces that one tetrahedron alone
@@ -206,6 +186,10 @@ TEST(ReadFailures, MalformedFilesOfEveryFormat) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Error: " + huge + ": coordinate 1e+300 is beyond single precision\n");
     EXPECT_TRUE(readMesh(huge).ok);
+    ASSERT_TRUE(geometry::read_triangle_mesh(valid + "square_signs_exponents.OfF", V, F));
+    EXPECT_TRUE(same(V, square.cast<float>()) && same(F, squareFan));
+    const ReadResult nothing = readMesh(writeScratch("nothing.off", "OFF\n0 0 0\n"));
+    EXPECT_TRUE(nothing.ok && nothing.V.rows() + nothing.F.rows() == 0);  // a valid empty mesh
 }
 
 // Elements without properties take no bytes, so a small file may declare

@@ -9,16 +9,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <fstream>
 #include <iostream>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-Clock::time_point after(double seconds) {
-    return Clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
-}
 
 }  // namespace
 
@@ -83,7 +79,7 @@ bool ChildProcess::collect(int milliseconds) {
 }
 
 bool ChildProcess::waitForOutput(const std::string& text, double seconds) {
-    const Clock::time_point deadline = after(seconds);
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
     while (result_.out.find(text) == std::string::npos && Clock::now() < deadline && collect(50)) {
     }
     return result_.out.find(text) != std::string::npos;
@@ -92,7 +88,7 @@ bool ChildProcess::waitForOutput(const std::string& text, double seconds) {
 ChildResult ChildProcess::finish(double seconds) {
     if (finished_) return result_;
     finished_ = true;
-    const Clock::time_point deadline = after(seconds);
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
     while (Clock::now() < deadline && collect(50)) {
     }
     int status = 0;
@@ -104,7 +100,8 @@ ChildResult ChildProcess::finish(double seconds) {
         }
         if (!collect(10)) usleep(10000);
     }
-    for (const Clock::time_point drain = after(5); Clock::now() < drain && collect(50);) {
+    for (const auto drain = Clock::now() + std::chrono::seconds(5);
+         Clock::now() < drain && collect(50);) {
     }
     result_.exited = WIFEXITED(status);
     result_.exitStatus = result_.exited ? WEXITSTATUS(status) : -1;
@@ -122,9 +119,7 @@ ChildResult runProgram(const std::string& program, const std::vector<std::string
 
 void limitAddressSpace(std::size_t bytes) {
     std::size_t pages = 0;
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (!statm || std::fscanf(statm, "%zu", &pages) != 1) std::abort();
-    std::fclose(statm);
+    std::ifstream("/proc/self/statm") >> pages;
     const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + bytes;
     rlimit r{limit, limit};
     setrlimit(RLIMIT_AS, &r);

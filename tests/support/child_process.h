@@ -1,7 +1,6 @@
 #pragma once
-// Runs a program, or a piece of code, in a child process and collects what it
-// writes and how it ends: the way to test fatal paths (their message goes to
-// standard output and they end the process) and the real binary.
+// A program, or a piece of code, run in a child process, with what it writes
+// and how it ends: for fatal paths (which end the process) and the real binary.
 
 #include <sys/types.h>
 
@@ -16,8 +15,7 @@ struct ChildResult {
     std::string out, err;
 };
 
-// A child that runs while the test goes on. Standard input is /dev/null, so
-// the console pause never waits.
+// Runs while the test goes on; standard input is /dev/null (the console pause never waits).
 class ChildProcess {
   public:
     // A program with arguments (no shell), in workingDir (empty: the current one).
@@ -25,12 +23,9 @@ class ChildProcess {
                  const std::string& workingDir = "");
     // Code run in a forked child, which then exits with status 0.
     explicit ChildProcess(const std::function<void()>& body);
-    // Kills the child if it still runs and collects it: a failed assertion
-    // leaves no process behind.
-    ~ChildProcess() { finish(0); }
+    ~ChildProcess() { finish(0); }  // a failed assertion leaves no process behind
 
-    // True once standard output holds text; false after `seconds` or when
-    // the output ends without it.
+    // True once standard output holds text, false if it ends or `seconds` pass first.
     bool waitForOutput(const std::string& text, double seconds);
     // Waits for the end, killing the child after `seconds`.
     ChildResult finish(double seconds);
