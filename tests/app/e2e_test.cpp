@@ -83,9 +83,8 @@ TEST(EndToEnd, FatalStartsEndWithTheirExactMessageAndStatus255) {
 // the installer, the build and the viewer of a copy of the repository.
 TEST(RunScript, BuildsTheViewerAloneAndTakesPathsFromTheCallersFolder) {
     ScratchDir dir;
-    fs::create_directories(dir.file("repo/build/app"));
-    fs::create_directories(dir.file("repo/scripts"));
-    fs::create_directories(dir.file("work"));
+    for (const char* folder : {"repo/build/app", "repo/scripts", "work"})
+        fs::create_directories(dir.file(folder));
     fs::copy_file(MORVIK_SOURCE_DIR "/scripts/run.sh", dir.file("repo/scripts/run.sh"));
     for (auto [file, says] : {std::pair{"scripts/install-deps.sh", "install"},
                               {"scripts/build.sh", "build"},
@@ -94,12 +93,11 @@ TEST(RunScript, BuildsTheViewerAloneAndTakesPathsFromTheCallersFolder) {
         fs::permissions(dir.file("repo/") + file, fs::perms(0755));
     }
     const std::string said = "install viewer\nbuild morvik\n" + dir.file("repo");
-    EXPECT_EQ(
-        runProgram("/bin/bash", {"../repo/scripts/run.sh", "my tree.off"}, dir.file("work")).out,
-        said + " " + dir.file("work/my tree.off") + "\n");
-    EXPECT_EQ(
-        runProgram("/bin/bash", {"../repo/scripts/run.sh", "/a.off", "b"}, dir.file("work")).out,
-        said + " /a.off b\n");
-    EXPECT_EQ(runProgram("/bin/bash", {"../repo/scripts/run.sh"}, dir.file("work")).out,
-              said + "\n");
+    auto fromWork = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), "../repo/scripts/run.sh");
+        return runProgram("/bin/bash", args, dir.file("work")).out;
+    };
+    EXPECT_EQ(fromWork({"my tree.off"}), said + " " + dir.file("work/my tree.off") + "\n");
+    EXPECT_EQ(fromWork({"/a.off", "b"}), said + " /a.off b\n");
+    EXPECT_EQ(fromWork({}), said + "\n");
 }
