@@ -69,7 +69,8 @@ TEST_F(Ini, NamesAreTrimmedFoldedAndAppendedOnLookup) {
     EXPECT_EQ(document["B"]["k"], "");  // a missing name is appended empty
     document["a"]["  Contour Width "] = "3";
     document["a"]["\xC3\x89t\xC3\xA9"] = "upper";  // E acute: its bytes are not folded
-    EXPECT_EQ(document["A"]["\xC3\xA9T\xC3\xA9"] + document["A"]["CONTOUR WIDTH"], "3");
+    EXPECT_EQ(document["A"]["CONTOUR WIDTH"], "3");
+    EXPECT_EQ(document["A"]["\xC3\xA9T\xC3\xA9"], "");
     EXPECT_EQ(document.begin()->first + document["a"].begin()->first, "bcontour width");
 }
 
