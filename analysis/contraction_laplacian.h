@@ -18,7 +18,7 @@
 #include <vector>
 
 constexpr double kSliverDegrees = 3.0;
-constexpr double kCollapsedArea = 1e-6;
+constexpr double kCollapsedArea = 1e-4;
 
 class ContractionLaplacian {
   public:

@@ -73,6 +73,14 @@ bool ContractionSolver::factorizeCholmod(const SparseMatrix& N) {
 
 double residualOf(const SparseMatrix& N, const Eigen::MatrixXd& X, const Eigen::MatrixXd& R,
                   Eigen::MatrixXd* residual) {
+    // Rounding only adds to a residual formed in double: one that reads
+    // small there is small, and only a larger one needs the long double.
+    Eigen::MatrixXd quick = R - N * X;
+    const double quickError = quick.norm() / R.norm();
+    if (quickError <= ContractionSolver::kRefinedError) {
+        if (residual) *residual = std::move(quick);
+        return quickError;
+    }
     std::vector<long double> product(static_cast<size_t>(N.rows()));
     long double squares = 0.0L, rhs = 0.0L;
     if (residual) residual->resize(R.rows(), R.cols());
@@ -103,7 +111,7 @@ void ContractionSolver::refine(const SparseMatrix& N, const Eigen::MatrixXd& R,
                                Eigen::MatrixXd& X) {
     Eigen::MatrixXd residual;
     double error = residualOf(N, X, R, &residual);
-    for (int step = 0; step < kRefinementSteps && error > kRefinedError; ++step) {
+    for (int step = 0; step < kRefinementSteps && error > kRefineAbove; ++step) {
         const Eigen::MatrixXd correction = cholmod_.solve(residual);
         if (cholmod_.info() != Eigen::Success || !correction.allFinite()) return;
         const Eigen::MatrixXd refined = X + correction;

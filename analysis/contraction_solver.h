@@ -31,6 +31,12 @@ class ContractionSolver {
     // Which factorisation produced the last result (for tests).
     bool lastUsedCholmod() const { return usedCholmod_; }
 
+    // Below this relative residual the double reading is taken as it is.
+    static constexpr double kRefinedError = 1e-9;
+    // Refinement runs only above this one, a hundredth of what contraction
+    // rejects: below it the solve is sound and refining costs solves only.
+    static constexpr double kRefineAbove = 1e-5;
+
   private:
     struct SerialKernels {
         SerialKernels();
@@ -45,7 +51,6 @@ class ContractionSolver {
     void refine(const Eigen::SparseMatrix<double>& N, const Eigen::MatrixXd& R, Eigen::MatrixXd& X);
 
     static constexpr int kRefinementSteps = 3;
-    static constexpr double kRefinedError = 1e-9;
 
     SerialKernels serial_;
     Eigen::CholmodSupernodalLLT<Eigen::SparseMatrix<double>, Eigen::Lower> cholmod_;

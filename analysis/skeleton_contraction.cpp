@@ -69,6 +69,7 @@ void contractClosed(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int
     double wl = firstContractionWeight(S, L, A0);
     Eigen::VectorXd wh = Eigen::VectorXd::Ones(n);
     const double vol0 = meshVolume(S, F);
+    double volume = vol0;  // of the current points
 
     // One solver for the run: N's pattern stays the same while no face loses
     // all its area, so its fill-reducing ordering is computed once. Every
@@ -79,7 +80,7 @@ void contractClosed(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int
     for (int it = 0; it < maxIterations; ++it) {
         const Eigen::MatrixXd Sprev = S;
         std::printf("Skeletonizing iter %d: ", it);
-        std::printf("vol = %f\n", meshVolume(S, F));
+        std::printf("vol = %f\n", volume);
 
         system.form(L, wl, wh, S);
         const SparseMatrix& N = system.N();
@@ -113,6 +114,7 @@ void contractClosed(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int
             break;
         }
 
+        volume = vol;
         laplacian.build(S, L);
         Eigen::VectorXd A;
         computeVertexAreas(S, F, A);

@@ -3,6 +3,7 @@
 #include <Eigen/Sparse>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 #include "analysis/curvature_measure.h"
 #include "analysis/smoothing_steps.h"
@@ -35,9 +36,16 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     MORVIK_ASSERT(root >= 0 && root < V.rows());
     const Eigen::Index faceCount = F.rows();
 
+    // The heat method's factorisations need nothing of the curvature fit:
+    // they run beside it.
+    const double h = geometry::avg_edge_length(V, F);
+    geometry::HeatGeodesicsData data;
+    bool precomputed = false;
+    std::thread heat([&] { precomputed = geometry::heat_geodesics_precompute(V, F, h * h, data); });
     Eigen::MatrixXd PD1, PD2;
     Eigen::VectorXd PV1, PV2;
     geometry::principal_curvature(V, F, PD1, PD2, PV1, PV2, 5, true);
+    heat.join();
 
     Eigen::MatrixXd N;
     geometry::per_face_normals(V, F, Eigen::RowVector3d::Zero(), N);
@@ -45,10 +53,7 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     Eigen::MatrixXd tcurv(faceCount, 3);
     computeTCurv(F, N, PD1, tcurv);
 
-    const double h = geometry::avg_edge_length(V, F);
-    geometry::HeatGeodesicsData data;
-    if (!geometry::heat_geodesics_precompute(V, F, h * h, data))
-        fatalError("Geodesics in Heat: precompute failed");
+    if (!precomputed) fatalError("Geodesics in Heat: precompute failed");
 
     Eigen::VectorXd D;
     geometry::heat_geodesics_solve(data, Eigen::VectorXi::Constant(1, root), D);
