@@ -83,12 +83,10 @@ void forNeighbours(const Level& level, const Cluster& at, const Visit& visit) {
 }
 
 // All within the radius lie in the closed half-space facing the farthest of
-// them, but for a share of kEndpointBehindShare of the weight; and the same
-// in the half-space facing along the neighbourhood's longest extent (its
-// first principal axis, towards its mean), which must be kElongation times
-// its next. The second keeps the edge of a vessel that has only flattened,
-// not yet shrunk to a curve, from passing for an end when its farthest point
-// lies across the vessel, not along it.
+// them, but for a share of kEndpointBehindShare of the weight; and they
+// stretch along one line, kElongation times as far (in standard deviations)
+// as across it: an end closes a curve, and what has shrunk to a ball (a
+// sphere's own contraction, say) has none.
 bool isEnd(const Level& level, const Cluster& at) {
     const Cluster* far = nullptr;
     double best = 0.0, total = 0.0;
@@ -102,24 +100,18 @@ bool isEnd(const Level& level, const Cluster& at) {
         moments += b.weight * offset * offset.transpose();
     });
     if (!far) return false;
-    const Eigen::Vector3d farthest = far->centre - at.centre;
     const Eigen::Vector3d mean = sum / total;
-    const Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d> spread(moments / total -
-                                                                mean * mean.transpose());
-    // An end closes a curve: what has shrunk to a ball (a sphere's own
-    // contraction, say) has no ends.
-    if (!(spread.eigenvalues()(2) >= kElongation * kElongation * spread.eigenvalues()(1)))
-        return false;
-    Eigen::Vector3d along = spread.eigenvectors().col(2);
-    if (along.dot(mean) < 0.0) along = -along;
-    double behindFarthest = 0.0, behindAlong = 0.0;
+    const Eigen::Vector3d variances =
+        Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d>(moments / total - mean * mean.transpose(),
+                                                       Eigen::EigenvaluesOnly)
+            .eigenvalues();
+    if (!(variances(2) >= kElongation * kElongation * variances(1))) return false;
+    const Eigen::Vector3d farthest = far->centre - at.centre;
+    double behind = 0.0;
     forNeighbours(level, at, [&](const Cluster& b, double) {
-        const Eigen::Vector3d offset = b.centre - at.centre;
-        if (offset.dot(farthest) < 0.0) behindFarthest += b.weight;
-        if (offset.dot(along) < 0.0) behindAlong += b.weight;
+        if ((b.centre - at.centre).dot(farthest) < 0.0) behind += b.weight;
     });
-    const double allowed = kEndpointBehindShare * total;
-    return behindFarthest <= allowed && behindAlong <= allowed;
+    return behind <= kEndpointBehindShare * total;
 }
 
 int findGroup(std::vector<int>& parent, int k) {

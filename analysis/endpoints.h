@@ -10,17 +10,19 @@
 //
 // A point is an end when the points within its radius lie in the half-space
 // that faces the farthest of them, but for a share of at most
-// kEndpointBehindShare (a jittered tip). Its radius is the larger of r, three
-// times the mean face-edge length of S, and how far its vertex moved in the
-// contraction: on a wide vessel end, which contracts to a flattened blob
-// rather than to a curve, a radius of about the vessel's reaches past the
-// blob. Ends whose points lie within one another's radius are one end, kept
-// as the one nearest their middle. Points closer than r / 4 are tested
-// together, as one point of their mean position and summed weight, so the
-// work grows with the size of the skeleton, not with the number of points;
-// points far enough apart are each their own, as in the plain test.
-// NaN for r (no faces) or non-finite points: no neighbours, no ends. Entries
-// already in the list are kept before the new ones.
+// kEndpointBehindShare (a jittered tip), and stretch along a line at least
+// twice as far as across it (a ball has no ends). Its radius is the larger of
+// r, three times the mean face-edge length of S, and kMovedRadius times how
+// far its vertex moved in the contraction: a wide vessel's end contracts to
+// a flattened blob rather than to a curve, and only a radius of about the
+// vessel's reaches past it. Ends within one another's radius are one end,
+// kept as the one nearest their middle. Points in one cell of r / 4 are
+// tested as one (their mean position, their summed weight), and far
+// neighbours are counted in coarser cells (at most an eighth of the radius):
+// the work grows with the size of the skeleton, not with the number of
+// points, and points farther apart than the cells are each their own, as in
+// the plain test. A NaN r (no faces) or non-finite points: no neighbours, no
+// ends. Entries already in the list are kept before the new ones.
 void findEndpoints(const Eigen::MatrixXd& S, const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
                    std::vector<int>& endpoints);
 

@@ -9,7 +9,6 @@
 
 namespace {
 
-// A matrix of three columns from its rows' entries.
 template <typename Scalar>
 Eigen::Matrix<Scalar, -1, -1> rows3(std::vector<Scalar> entries) {
     return Eigen::Map<Eigen::Matrix<Scalar, -1, 3, Eigen::RowMajor>>(entries.data(),
@@ -37,11 +36,9 @@ TEST(FindEndpoints, KnownEnds) {
         std::vector<int> before, after;
     } cases[] = {
         // clang-format off
-        // Five points on the x axis, in order and shuffled.
-        {P({0, 0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0}), {}, I({0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4}),
-         {7, 3}, {7, 3, 0, 4}},
+        // Five points on the x axis, shuffled.
         {P({2, 0, 0, 4, 0, 0, 0, 0, 0, 1, 0, 0, 3, 0, 0}), {}, I({2, 3, 3, 3, 0, 0, 0, 4, 4, 4, 1, 1}),
-         {}, {1, 2}},
+         {7, 3}, {7, 3, 1, 2}},
         // Three coinciding points have only neighbours at distance 0.
         {P({1, 1, 1, 1, 1, 1, 1, 1, 1, 50, 0, 0, 50.5, 0, 0}), {}, I({0, 1, 2, 3, 4, 4}), {}, {}},
         // All three are ends (a neighbour at a right angle does not count as
@@ -57,16 +54,14 @@ TEST(FindEndpoints, KnownEnds) {
         EXPECT_EQ(e, c.after) << c.S;
     }
     const TrapsMasked masked;  // without faces r is 0 / 0
-    for (const Eigen::MatrixXd& S : {P({0, 0, 0, 1, 0, 0, 2, 0, 0}), Eigen::MatrixXd(0, 3)}) {
-        std::vector<int> e;
+    std::vector<int> e;
+    for (const Eigen::MatrixXd& S : {P({0, 0, 0, 1, 0, 0, 2, 0, 0}), Eigen::MatrixXd(0, 3)})
         findEndpoints(S, Eigen::MatrixXi(0, 3), e);
-        EXPECT_TRUE(e.empty());
-    }
+    EXPECT_TRUE(e.empty());
 }
 
-// At a vertex the measure is |k1 + k2|: 0 on a flat cap. Around an end it
-// reads the vessel's wall, 1/r, whether the end is capped or open, in any
-// units.
+// |k1 + k2| is 0 on a flat cap; around an end the measure reads the vessel's
+// wall, 1/r, whether the end is capped or open, in any units.
 TEST(CurvatureMeasure, EveryEndReadsItsWall) {
     for (double scale : {1e-3, 1.0, 1e3}) {
         const auto capped = test_meshes::cappedCylinder(scale, 8 * scale, 61, 48);

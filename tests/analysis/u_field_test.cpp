@@ -1,11 +1,8 @@
-// The U field: its tangent-field steps on hand-made fields, its step count,
-// its flat-root cases and its fatal paths.
+// The U field: its tangent-field steps, its flat roots and its fatal paths.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <regex>
 
-#include "analysis/smoothing_steps.h"
 #include "analysis/solver_status.h"
 #include "analysis/tangent_fields.h"
 #include "analysis/u_field.h"
@@ -24,10 +21,10 @@ Eigen::SparseMatrix<double> doubledLaplacian(const Eigen::MatrixXd& V, const Eig
 }
 }  // namespace
 
-// The mean corner vector, its normal part taken away, normalised: a zero
-// tangent stays zero (not NaN); a zero normal takes nothing away. A result
-// of the wrong size is fatal.
-TEST(ComputeTCurv, ProjectsTheMeanCornerVector) {
+// Per face the mean corner vector, its normal part taken away, normalised: a
+// zero tangent stays zero (not NaN); a zero normal takes nothing away. A
+// result of the wrong size is fatal.
+TEST(TangentFields, ToTheFacesAndBack) {
     const struct {
         Eigen::RowVector3d normal, corner0, tangent;
     } cases[] = {{{0, 0, 1}, {0, 3, 9}, {std::sqrt(0.5), std::sqrt(0.5), 0}},
@@ -39,7 +36,7 @@ TEST(ComputeTCurv, ProjectsTheMeanCornerVector) {
         computeTCurv(kTriangle, c.normal, X, tcurv);
         EXPECT_LT((tcurv.row(0) - c.tangent).norm(), 1e-15) << tcurv;
     }
-    for (auto [rows, cols] : {std::pair{1, 4}, {2, 3}, {0, 3}, {1, 2}}) {
+    for (auto [rows, cols] : {std::pair{1, 4}, {2, 3}}) {
         Eigen::MatrixXd tcurv(rows, cols);
         const ChildResult r = runInChild([&] {
             computeTCurv(kTriangle, Eigen::RowVector3d(0, 0, 1), Eigen::Matrix3d::Ones(), tcurv);
@@ -49,32 +46,27 @@ TEST(ComputeTCurv, ProjectsTheMeanCornerVector) {
     }
     Eigen::MatrixXd none(0, 3);  // no faces: nothing to do, and no error
     computeTCurv(Eigen::MatrixXi(0, 3), Eigen::MatrixXd(0, 3), Eigen::Matrix3d::Ones(), none);
-}
 
-// Vertex 0 gets opposite vectors, vertex 1 one face's vector twice, vertex 4
-// none: the sums are normalised with no zero test, so 0 and 4 are NaN.
-TEST(FaceToVertexField, SumsPerVertexAndNormalisesWithoutZeroTest) {
+    // Back to the vertices: vertex 0 gets opposite vectors, vertex 1 one
+    // face's vector twice, vertex 4 none; the sums are normalised with no zero
+    // test, so 0 and 4 are NaN.
     const TrapsMasked masked;  // 0 / 0 on purpose
     Eigen::MatrixXd W = Eigen::MatrixXd::Constant(5, 3, 9.0);
     faceToVertexField((Eigen::MatrixXi(2, 3) << 0, 1, 1, 0, 2, 3).finished(),
                       (Eigen::MatrixXd(2, 3) << 0, 3, 4, 0, -3, -4).finished(), W);
-    ASSERT_EQ(W.rows(), 5);
     EXPECT_LT((W.middleRows(1, 2) - Eigen::Matrix<double, 2, 3>{{0, .6, .8}, {0, -.6, -.8}}).norm(),
               1e-15);
     EXPECT_TRUE(W.row(0).array().isNaN().all() && W.row(4).array().isNaN().all()) << W;
 }
 
-// One step moves a vertex halfway to its neighbours' old mean; many make the
-// field constant on a connected sphere; a vertex no face uses never changes,
-// nor does L; no step (0 or fewer) changes nothing. On a mesh large enough
-// to be split over threads the steps give the plain sparse product's result
-// bit for bit.
-TEST(SmoothVectorField, StepsTowardsTheNeighboursMean) {
+// No step (0 or fewer) changes nothing; a vertex no face uses never changes,
+// nor does L. On a mesh large enough to be split over threads the steps give
+// the plain sparse product's result bit for bit.
+TEST(SmoothVectorField, ThePlainStepsOnAnyNumberOfThreads) {
     const auto mesh = test_meshes::icosphere(1.0, 1);
     const Eigen::Index last = mesh.V.rows();
     Eigen::MatrixXd V(last + 1, 3), X = Eigen::RowVector3d(0, 2, -1).replicate(last + 1, 1);
     V << mesh.V, 4, 4, 4;
-    X.row(0) << 1, 0, 0;
     X.row(last) << 5, 6, 7;
     const Eigen::SparseMatrix<double> L = doubledLaplacian(V, mesh.F);
     const Eigen::MatrixXd L0 = L.toDense();
@@ -82,11 +74,8 @@ TEST(SmoothVectorField, StepsTowardsTheNeighboursMean) {
     smoothVectorField(Y, 0, 0.5, L);
     smoothVectorField(Y, -3, 0.5, L);
     EXPECT_EQ(Y, X);
-    smoothVectorField(Y, 1, 0.5, L);
-    EXPECT_LT((Y.row(0) - Eigen::RowVector3d(0.5, 1, -0.5)).norm(), 1e-14);
-    smoothVectorField(Y, 400, 0.5, L);
-    EXPECT_LT((Y.topRows(last).rowwise() - Y.row(0)).cwiseAbs().maxCoeff(), 1e-9);
-    EXPECT_TRUE(Y.row(last) == X.row(last) && L.toDense() == L0);
+    smoothVectorField(Y, 40, 0.5, L);
+    EXPECT_TRUE(Y.row(last) == X.row(last) && L.toDense() == L0 && Y.allFinite());
 
     const auto big = test_meshes::grid(150, 150, 1.0, 1.0);
     const Eigen::SparseMatrix<double> A = 0.5 * doubledLaplacian(big.V, big.F);
@@ -100,17 +89,6 @@ TEST(SmoothVectorField, StepsTowardsTheNeighboursMean) {
     EXPECT_EQ(smoothed, reference);
 }
 
-// A plain conversion of a quotient that is not finite or not below 2^31
-// would be undefined: all of those give INT_MIN. The steps run stop at the cap.
-TEST(SmoothingSteps, IntConversionAndCap) {
-    const double quotients[] = {12.9,      0.7, 0.0,          2147483647.9, INFINITY,
-                                -INFINITY, NAN, 2147483648.0, 1e300};
-    const int steps[] = {12, 0, 0, INT_MAX, INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MIN};
-    for (int k = 0; k < 9; ++k) EXPECT_EQ(smoothingSteps(quotients[k]), steps[k]) << quotients[k];
-    for (int n : {INT_MIN, -1, 0, 281, kMaxSmoothingSteps, kMaxSmoothingSteps + 1, INT_MAX})
-        EXPECT_EQ(cappedSmoothingSteps(n), std::min(n, kMaxSmoothingSteps)) << n;
-}
-
 // A flat root has both curvatures 0: the step count is INT_MIN and no step
 // runs. A root on a sheet bent by a hair asks for millions of steps: the
 // count is printed as computed and the run stops at the cap. A root on a
@@ -121,11 +99,11 @@ TEST(ComputeUField, FlatAndNearlyFlatRoots) {
     auto bent = test_meshes::grid(16, 16, 4.0, 4.0);
     const auto flat = bent;
     bent.V.col(2) = 1e-6 * bent.V.col(0).array().square();
-    const std::string capped = "# smoothing iter: [0-9]{7,}\nSmoothing capped at 5000 steps\n";
     const auto tube = test_meshes::cappedCylinder(1.0, 8.0, 61, 48);
     for (const auto& [mesh, root, lines] :
          {std::tuple{flat, 0, std::string("# smoothing iter: -2147483648\n")},
-          std::tuple{bent, 8 * 17 + 8, capped},
+          std::tuple{bent, 8 * 17 + 8,
+                     std::string("# smoothing iter: [0-9]{7,}\nSmoothing capped at 5000 steps\n")},
           std::tuple{tube, int(tube.V.rows()) - 2,
                      std::string("# smoothing iter: [1-9][0-9]{1,2}\n")}}) {
         Eigen::VectorXd U(3);  // its prior size does not matter
@@ -133,8 +111,7 @@ TEST(ComputeUField, FlatAndNearlyFlatRoots) {
         EXPECT_EQ(r.exitStatus, 0);
         EXPECT_TRUE(std::regex_match(r.out, std::regex(lines))) << r.out;
         computeUField(mesh.V, mesh.F, root, U);
-        ASSERT_EQ(U.size(), mesh.V.rows());
-        ASSERT_TRUE(U.allFinite());
+        ASSERT_TRUE(U.size() == mesh.V.rows() && U.allFinite());
         EXPECT_EQ(U.minCoeff(), 0.0);
     }
 }

@@ -1,8 +1,7 @@
 #pragma once
-// The geometry and analysis suites run with floating-point traps on
-// (invalid operation, division by zero, overflow): code that makes a NaN or
-// an infinity where none is meant stops with SIGFPE at the operation. A test
-// of a path that makes one on purpose masks the traps while it runs.
+// The geometry and analysis suites run with floating-point traps on: code
+// that makes a NaN or an infinity where none is meant stops with SIGFPE. A
+// test of a path that makes one on purpose masks them while it runs.
 
 #include <fenv.h>
 
@@ -14,8 +13,6 @@ class TrapsMasked {
         feenableexcept(enabled_);
     }
     TrapsMasked(const TrapsMasked&) = delete;
-    TrapsMasked& operator=(const TrapsMasked&) = delete;
-
     static constexpr int kTraps = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 
   private:

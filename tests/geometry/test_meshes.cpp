@@ -9,26 +9,6 @@
 
 namespace test_meshes {
 
-namespace {
-
-Mesh fromLists(const std::vector<Eigen::RowVector3d>& v, const std::vector<Eigen::RowVector3i>& f) {
-    Mesh m{Eigen::MatrixXd(v.size(), 3), Eigen::MatrixXi(f.size(), 3)};
-    for (size_t i = 0; i < v.size(); ++i) m.V.row(i) = v[i];
-    for (size_t i = 0; i < f.size(); ++i) m.F.row(i) = f[i];
-    return m;
-}
-
-}  // namespace
-
-Mesh cube() {  // corner i has x = bit 0, y = bit 1, z = bit 2
-    Mesh m{Eigen::MatrixXd(8, 3), Eigen::MatrixXi(12, 3)};
-    for (int i = 0; i < 8; ++i) m.V.row(i) << (i & 1), (i >> 1) & 1, (i >> 2) & 1;
-    // Two triangles on each side: z = 0, z = 1, y = 0, y = 1, x = 0, x = 1.
-    m.F << 0, 2, 3, 0, 3, 1, 4, 5, 7, 4, 7, 6, 0, 1, 5, 0, 5, 4, 2, 6, 7, 2, 7, 3, 0, 4, 6, 0, 6, 2,
-        1, 3, 7, 1, 7, 5;
-    return m;
-}
-
 Mesh icosphere(double radius, int levels) {
     const double t = (1.0 + std::sqrt(5.0)) / 2.0;
     std::vector<Eigen::RowVector3d> v = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0},
@@ -53,8 +33,10 @@ Mesh icosphere(double radius, int levels) {
         }
         f.swap(next);
     }
-    for (auto& p : v) p *= radius;
-    return fromLists(v, f);
+    Mesh m{Eigen::MatrixXd(v.size(), 3), Eigen::MatrixXi(f.size(), 3)};
+    for (size_t i = 0; i < v.size(); ++i) m.V.row(i) = radius * v[i];
+    for (size_t i = 0; i < f.size(); ++i) m.F.row(i) = f[i];
+    return m;
 }
 
 Mesh cylinder(double radius, double length, int rings, int segments) {
@@ -78,12 +60,6 @@ Mesh cappedCylinder(double radius, double length, int rings, int segments) {
     return m;
 }
 
-Mesh torus(double R, double r, int n, int m) {
-    Mesh t;
-    vessel_tree::torusMesh(R, r, n, m, t.V, t.F);
-    return t;
-}
-
 Mesh grid(int nx, int ny, double sx, double sy) {
     Mesh m{Eigen::MatrixXd((nx + 1) * (ny + 1), 3), Eigen::MatrixXi(2 * nx * ny, 3)};
     for (int j = 0; j <= ny; ++j)
@@ -94,20 +70,6 @@ Mesh grid(int nx, int ny, double sx, double sy) {
         m.F.row(2 * k + 1) << a, d, d - 1;
     }
     return m;
-}
-
-Mesh flipped(const Mesh& m) {
-    Mesh out{m.V, {}};
-    vessel_tree::inwardCopy(m.F, out.F);
-    return out;
-}
-
-Mesh soup(const Mesh& m) {
-    const Eigen::VectorXi corners = m.F.transpose().reshaped();
-    return {m.V(corners, Eigen::all),
-            Eigen::VectorXi::LinSpaced(corners.size(), 0, corners.size() - 1)
-                .reshaped(3, m.F.rows())
-                .transpose()};
 }
 
 }  // namespace test_meshes
