@@ -24,6 +24,14 @@ double smallestAngle(const Eigen::MatrixXd& V, const Eigen::RowVector3i& f) {
 ContractionLaplacian::ContractionLaplacian(const Eigen::MatrixXd& S0, const Eigen::MatrixXi& F)
     : F_(F), sliver_(static_cast<size_t>(F.rows()), 0) {
     geometry::doublearea(S0, F, inputArea_);
+    std::vector<Eigen::Triplet<double>> entries;
+    for (Eigen::Index f = 0; f < F.rows(); ++f)
+        for (int k = 0; k < 3; ++k)
+            entries.emplace_back(F(f, k), F(f, (k + 1) % 3), 0.0),
+                entries.emplace_back(F(f, (k + 1) % 3), F(f, k), 0.0);
+    for (Eigen::Index i = 0; i < S0.rows(); ++i) entries.emplace_back(i, i, 0.0);
+    pattern_.resize(S0.rows(), S0.rows());
+    pattern_.setFromTriplets(entries.begin(), entries.end());
     for (Eigen::Index f = 0; f < F.rows(); ++f)
         if (inputArea_(f) > 0.0 && smallestAngle(S0, F.row(f)) < kSliverDegrees * M_PI / 180.0)
             sliver_[f] = anySliver_ = true;
@@ -36,12 +44,10 @@ void ContractionLaplacian::build(const Eigen::MatrixXd& S, Eigen::SparseMatrix<d
     regular.reserve(static_cast<size_t>(F_.rows()));
     for (Eigen::Index f = 0; f < F_.rows(); ++f)
         if (!sliver_[f] && !(area(f) < kCollapsedArea * inputArea_(f))) regular.push_back(f);
-    if (!anySliver_ && regular.size() == static_cast<size_t>(F_.rows())) {
+    if (!anySliver_ && regular.size() == static_cast<size_t>(F_.rows()))
         geometry::cotmatrix(S, F_, L);
-        L *= 2.0;
-        return;
-    }
-    geometry::cotmatrix(S, F_(regular, Eigen::all), L);
+    else
+        geometry::cotmatrix(S, F_(regular, Eigen::all), L);
     if (anySliver_) {
         const double w = 0.5 / std::sqrt(3.0);  // cot 60 degrees, halved as cotmatrix has it
         std::vector<Eigen::Triplet<double>> entries;
@@ -56,5 +62,5 @@ void ContractionLaplacian::build(const Eigen::MatrixXd& S, Eigen::SparseMatrix<d
         uniform.setFromTriplets(entries.begin(), entries.end());
         L += uniform;
     }
-    L *= 2.0;
+    L = 2.0 * L + pattern_;
 }

@@ -11,7 +11,9 @@
 //     every digit;
 //   - triangles that contraction has crushed to below kCollapsedArea of
 //     their input area count as having none, as zero-area ones always do.
-// On a mesh with neither it is exactly twice geometry::cotmatrix.
+// On a mesh with neither it has the values of twice geometry::cotmatrix. Its
+// pattern never changes (every edge of every face is stored, a dropped face's
+// as zeros), so that the normal equations keep theirs and their ordering.
 
 #include <Eigen/Core>
 #include <Eigen/Sparse>
@@ -30,7 +32,8 @@ class ContractionLaplacian {
 
   private:
     const Eigen::MatrixXi& F_;
-    Eigen::VectorXd inputArea_;  // #F doubled areas of the input
-    std::vector<char> sliver_;   // #F
+    Eigen::SparseMatrix<double> pattern_;  // zeros where cotmatrix(S0, F) stores values
+    Eigen::VectorXd inputArea_;            // #F doubled areas of the input
+    std::vector<char> sliver_;             // #F
     bool anySliver_ = false;
 };

@@ -77,7 +77,7 @@ double residualOf(const SparseMatrix& N, const Eigen::MatrixXd& X, const Eigen::
     // small there is small, and only a larger one needs the long double.
     Eigen::MatrixXd quick = R - N * X;
     const double quickError = quick.norm() / R.norm();
-    if (quickError <= ContractionSolver::kRefinedError) {
+    if (quickError <= ContractionSolver::kRefineAbove) {
         if (residual) *residual = std::move(quick);
         return quickError;
     }
@@ -107,21 +107,22 @@ double residualOf(const SparseMatrix& N, const Eigen::MatrixXd& X, const Eigen::
 // refinement with the same factors take that down to where the residual
 // test reads it as sound, for any N whose condition stays below about
 // 1e16. A solve that is already that good is left exactly as solved.
-void ContractionSolver::refine(const SparseMatrix& N, const Eigen::MatrixXd& R,
-                               Eigen::MatrixXd& X) {
+double ContractionSolver::refine(const SparseMatrix& N, const Eigen::MatrixXd& R,
+                                 Eigen::MatrixXd& X) {
     Eigen::MatrixXd residual;
     double error = residualOf(N, X, R, &residual);
     for (int step = 0; step < kRefinementSteps && error > kRefineAbove; ++step) {
         const Eigen::MatrixXd correction = cholmod_.solve(residual);
-        if (cholmod_.info() != Eigen::Success || !correction.allFinite()) return;
+        if (cholmod_.info() != Eigen::Success || !correction.allFinite()) break;
         const Eigen::MatrixXd refined = X + correction;
         Eigen::MatrixXd refinedResidual;
         const double refinedError = residualOf(N, refined, R, &refinedResidual);
-        if (!(refinedError < error)) return;
+        if (!(refinedError < error)) break;
         X = refined;
         residual.swap(refinedResidual);
         error = refinedError;
     }
+    return error;
 }
 
 Eigen::ComputationInfo ContractionSolver::solve(const SparseMatrix& N, const Eigen::MatrixXd& R,
@@ -130,7 +131,7 @@ Eigen::ComputationInfo ContractionSolver::solve(const SparseMatrix& N, const Eig
     if (usedCholmod_) {
         Eigen::MatrixXd solution = cholmod_.solve(R);
         if (cholmod_.info() == Eigen::Success && solution.allFinite()) {
-            refine(N, R, solution);
+            residual_ = refine(N, R, solution);
             X = std::move(solution);
             return Eigen::Success;
         }
@@ -143,5 +144,6 @@ Eigen::ComputationInfo ContractionSolver::solve(const SparseMatrix& N, const Eig
         Eigen::MatrixXd solution = ldlt.solve(R);
         if (ldlt.info() == Eigen::Success) X = std::move(solution);
     }
+    if (ldlt.info() == Eigen::Success) residual_ = residualOf(N, X, R);
     return ldlt.info();
 }

@@ -16,8 +16,9 @@
 #include <Eigen/Core>
 #include <Eigen/Sparse>
 
-// ||N X - R|| / ||R|| (Frobenius norms), N X - R formed in long double; the
-// residual R - N X rounded to double, when asked for.
+// ||N X - R|| / ||R|| (Frobenius norms); N X - R formed in double, and again
+// in long double where that reads above kRefineAbove. The residual R - N X
+// (rounded to double) when asked for.
 double residualOf(const Eigen::SparseMatrix<double>& N, const Eigen::MatrixXd& X,
                   const Eigen::MatrixXd& R, Eigen::MatrixXd* residual = nullptr);
 
@@ -30,11 +31,12 @@ class ContractionSolver {
 
     // Which factorisation produced the last result (for tests).
     bool lastUsedCholmod() const { return usedCholmod_; }
+    // residualOf the last successful solve's X.
+    double lastResidual() const { return residual_; }
 
-    // Below this relative residual the double reading is taken as it is.
-    static constexpr double kRefinedError = 1e-9;
-    // Refinement runs only above this one, a hundredth of what contraction
-    // rejects: below it the solve is sound and refining costs solves only.
+    // Up to this relative residual, a hundredth of what contraction
+    // rejects, the double reading stands and no refinement runs: the solve
+    // is sound, and more digits would cost solves only.
     static constexpr double kRefineAbove = 1e-5;
 
   private:
@@ -48,7 +50,9 @@ class ContractionSolver {
     };
 
     bool factorizeCholmod(const Eigen::SparseMatrix<double>& N);
-    void refine(const Eigen::SparseMatrix<double>& N, const Eigen::MatrixXd& R, Eigen::MatrixXd& X);
+    // Returns residualOf the refined X.
+    double refine(const Eigen::SparseMatrix<double>& N, const Eigen::MatrixXd& R,
+                  Eigen::MatrixXd& X);
 
     static constexpr int kRefinementSteps = 3;
 
@@ -57,4 +61,5 @@ class ContractionSolver {
     Eigen::SparseMatrix<double> analysedPattern_;
     bool analysed_ = false;
     bool usedCholmod_ = false;
+    double residual_ = 0.0;
 };
