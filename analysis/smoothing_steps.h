@@ -7,11 +7,12 @@
 int smoothingSteps(double quotient);
 
 // The most smoothing steps ever run. Sound trees ask for a few hundred (the
-// example tree 281, the generated 100,000-vertex tree 141); 5000 stands for
-// a root radius of about 80 mean edge lengths, far finer than any tree mesh.
-// A nearly flat root (a flat-cut vessel end) asks for millions or billions,
-// one sparse product each: hours. The cap keeps that to seconds, long after
-// the field has stopped changing much.
+// example tree 281, the generated 100,000-vertex tree about 580); 5000 stands
+// for a root radius of about 170 mean edge lengths, far finer than any tree
+// mesh. A root on a flat cap is read as a round end of its vessel (see
+// u_field.cpp); a root on some other nearly flat spot would ask for millions
+// of steps, one sparse product each: hours. The cap keeps that to seconds,
+// long after the field has stopped changing much.
 constexpr int kMaxSmoothingSteps = 5000;
 
 // The steps actually run for a step count n: n, but at most

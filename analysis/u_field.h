@@ -8,6 +8,9 @@
 // Prints "# smoothing iter: %d", and "Smoothing capped at %d steps" when
 // that count is above the most steps ever run (smoothing_steps.h); a failed
 // heat-method precomputation or a failed Poisson solve is fatal.
+// The heat method's precompute is shared: its gradient, its Laplacian (for
+// the smoothing) and its Poisson factorisation (for the solve, the same
+// pinned Laplacian up to the factor -2) serve this field too.
 
 #include <Eigen/Core>
 

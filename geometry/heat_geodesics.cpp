@@ -176,9 +176,11 @@ bool heat_geodesics_precompute(const Eigen::MatrixXd& V, const Eigen::MatrixXi& 
     findComponents(n, F, dblA, data);
     findBoundary(n, F, dblA, data);
 
-    // -L is semidefinite with one constant null vector per piece; holding one
-    // vertex of each piece makes it definite, and the constraint on the mean
-    // is applied after the solve. Each factorisation runs on its own thread.
+    // -L has one constant null vector per piece; holding one vertex of each
+    // piece removes it, and the constraint on the mean is applied after the
+    // solve. The factorisations are LDLT: the negative weights of obtuse or
+    // collapsed triangles can leave these matrices indefinite, which LLT
+    // refuses. Each factorisation runs on its own thread.
     std::thread poissonWorker([&] { data.poisson.compute(fixRows(-L, data.pinned)); });
 
     // A vertex without area has an empty row; giving it a unit diagonal keeps
