@@ -35,7 +35,7 @@ TEST(RemoveDuplicateVertices, MergesWithinToleranceKeepingEveryFace) {
 
 // A triangle soup comes back as the sphere. Epsilon 0.05 rounds x / 0.5,
 // halves away from zero: 0.25, 0.74 to 1; 0.2, +-0.24 to 0; -0.25, -0.74 to -1.
-TEST(RemoveDuplicateVertices, LibraryRoundingExactModeAndNaN) {
+TEST(RemoveDuplicateVertices, LibrarySoupAndRounding) {
     const auto merged = [](const Eigen::MatrixXd& X, double epsilon, Eigen::MatrixXd& SV,
                            Eigen::VectorXi& SVI) {
         Eigen::VectorXi SVJ;
