@@ -120,3 +120,18 @@ void Renderer::uploadParameters() {
             params[2 * i + 1] = static_cast<float>(paramV[i]);
     glBufferData(GL_ARRAY_BUFFER, params.size() * sizeof(float), params.data(), GL_STATIC_DRAW);
 }
+
+void Renderer::clearMesh() {
+    V.resize(0, 0);
+    F.resize(0, 0);
+    endpoints.clear();
+    rootIndex = 0;
+    hasU = false;
+    glDeleteVertexArrays(1, &meshVao);
+    glDeleteBuffers(3, meshVbos);
+    glDeleteBuffers(1, &meshIbo);
+    // Reset: a second clear (after a failed load) must not delete names that
+    // GL may since have given to other objects.
+    meshVao = meshIbo = 0;
+    meshVbos[0] = meshVbos[1] = meshVbos[2] = 0;
+}
