@@ -67,6 +67,14 @@ layout(location = 0) out vec4 outColor;
 #include "blinn_phong.glsl"
 #include "line_coverage.glsl"
 
+// How far the strokes reach in from the contour, in V, per unit of
+// hatching.l at full darkness; and the ink opacity per unit of hatching.s.
+const float hatchReachPerLength = 0.4;
+const float hatchInkPerStrength = 0.35;
+// V runs 0 to 1 from contour to centre line: at this scale the default
+// frequency of 100 gives five lines on each side, the centre line among them.
+const float vIsolineScale = 0.05;
+
 vec3 colorMap(float u) {
     float x = clamp(scalar_field.invert ? 1.0 - u : u, 0.0, 1.0);
     return scalar_field.useTexture ? texture(texGrad, vec2(x, 0.5)).rgb : vec3(x);
@@ -87,7 +95,7 @@ float hatchingCoverage(float u, float du, float v, float tone) {
     int layers = clamp(hatching.n, 1, 16);
     for (int k = 0; k < layers; ++k) {
         float threshold = float(k) / float(layers + 1);
-        float reach = (tone - threshold) * hatching.l * 0.4;
+        float reach = (tone - threshold) * hatching.l * hatchReachPerLength;
         if (reach <= 0.0 || v >= reach) continue;
         float x = u * hatching.f + hatching.o + float(k) / float(layers);
         // Strokes taper towards their inner end.
@@ -95,7 +103,7 @@ float hatchingCoverage(float u, float du, float v, float tone) {
         float dx = du * hatching.f;
         total = max(total, lineCoverage(x, dx, widthShare / max(dx, 1e-6)));
     }
-    return total * clamp(0.35 * hatching.s, 0.0, 1.0);
+    return total * clamp(hatchInkPerStrength * hatching.s, 0.0, 1.0);
 }
 
 // Arrow decals in (U, V): along U they repeat, pointing to growing U (from
@@ -166,10 +174,8 @@ void main() {
                              : base;
     if (hatching.enabled && hatching.f > 0.0 && hatching.w > 0.0)
         c = mix(c, contourColor, hatchingCoverage(u, du, v, tone));
-    // V runs 0 to 1 from contour to centre line: the default frequency of
-    // 100 gives five lines on each side, the centre line among them.
     float iso = max(isolineCoverage(u, du, isolines_u),
-                    isolineCoverage(v * 0.05, dv * 0.05, isolines_v));
+                    isolineCoverage(v * vIsolineScale, dv * vIsolineScale, isolines_v));
     c = mix(c, contourColor, 0.85 * iso);
     // Decals on top: the arrows stay readable over lines and strokes.
     if (decals.enabled) {
