@@ -1,6 +1,8 @@
 // Every fatal path of the render base, each in a process of its own (the
 // render_base_fatal program): the exact message, or its start where the
 // driver's log follows, and status 255.
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "test_assets.h"
@@ -24,6 +26,11 @@ TEST_F(RenderFatal, EachFailureEndsTheProgramWithItsExactMessage) {
     writeShader("bad_inner.glsl", "#include <note.glsl>\n");
     writeShader("ping.glsl", "#include \"pong.glsl\"\n");
     writeShader("pong.glsl", "#include \"ping.glsl\"\n");
+    // Neither a named pipe (which would wait for a writer) nor a directory is a shader.
+    const std::string shaders = ok + "/shaders/";
+    fs::create_directory(shaders + "folder.frag");
+    ASSERT_TRUE(fs::exists(shaders + "pipe.frag") ||
+                mkfifo((shaders + "pipe.frag").c_str(), 0600) == 0);
     std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{ok, "init"}, "survived\n"},
         {{broken, "init"}, "FATAL ERROR: Failed to load sphere mesh\n"},
@@ -39,11 +46,14 @@ TEST_F(RenderFatal, EachFailureEndsTheProgramWithItsExactMessage) {
         {{ok, "program", "p", "basic.vert", "quad.glsl"},
          "FATAL ERROR: Unknown shader type: quad.glsl\n"},
         {{ok, "program", "p", "basic.vert", "no.frag"}, loading + "no.frag\"\n"},
+        {{ok, "program", "p", "basic.vert", "pipe.frag"}, loading + "pipe.frag\"\n"},
+        {{ok, "program", "p", "basic.vert", "folder.frag"}, loading + "folder.frag\"\n"},
     };
     // Stage files with one fault each.
     const std::tuple<const char*, const char*, std::string> stages[] = {
         {"blanks.frag", "#include  \"note.glsl\"\n", lead + "\"blanks.frag\"\n"},
         {"bare.frag", "#include", lead + "\"bare.frag\"\n"},
+        {"piped.frag", "#include \"pipe.frag\"\n", loading + "pipe.frag\"\n"},
         {"inner.frag", "#include \"bad_inner.glsl\"\n", lead + "\"inner.frag\"\n"},
         {"open.frag", "#include \"note.glsl\n",
          syntax + "shader (ending quotes missing) \"open.frag\"\n"},
