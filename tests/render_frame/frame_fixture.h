@@ -42,19 +42,27 @@ inline Revolution tube(double from, double to, double r, int segments, int slice
 
 class FrameTest : public ::testing::Test {
   public:
+    // The programs and the caller's framebuffer (large enough for every size
+    // a test draws at) live as long as the suite, and go with it.
+    static void SetUpTestSuite() {
+        if (!testGLWindow()) return;
+        assetsDir = sourceAssetsDir();
+        createShaderPrograms();
+        glCreateRenderbuffers(1, &callerColor);
+        glNamedRenderbufferStorage(callerColor, GL_RGBA32F, 1025, 768);
+        glCreateFramebuffers(1, &callerFbo);
+        glNamedFramebufferRenderbuffer(callerFbo, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                       callerColor);
+    }
+    static void TearDownTestSuite() {
+        if (!testGLWindow()) return;
+        while (!shaderPrograms.empty()) delete shaderPrograms.back();
+        glDeleteFramebuffers(1, &callerFbo);
+        glDeleteRenderbuffers(1, &callerColor);
+        callerFbo = callerColor = 0;
+    }
     void SetUp() override {
         if (!testGLWindow()) GTEST_SKIP() << "no OpenGL display";
-        static const GLuint fbo = [] {  // large enough for every size a test draws at
-            assetsDir = sourceAssetsDir();
-            createShaderPrograms();
-            GLuint fbo = 0, color = 0;
-            glCreateRenderbuffers(1, &color);
-            glNamedRenderbufferStorage(color, GL_RGBA32F, 1025, 768);
-            glCreateFramebuffers(1, &fbo);
-            glNamedFramebufferRenderbuffer(fbo, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
-            return fbo;
-        }();
-        callerFbo = fbo;
         fbWidth = fbHeight = 200;
         r.init();
         glEnable(GL_CULL_FACE);
@@ -135,7 +143,7 @@ class FrameTest : public ::testing::Test {
     glm::mat4 projection = glm::ortho(-2.0f, 2.0f, -2.0f, 2.0f, 1.0f, 20.0f);
     bool ortho = true;
     int width = 200, height = 200;
-    GLuint callerFbo = 0;
+    static inline GLuint callerFbo = 0, callerColor = 0;
 };
 
 // Whether a pixel shows the colour (r, g, b), within tol in every channel.
