@@ -85,19 +85,28 @@ void main() {
         return;
     }
     // March away from the contour to the centre line: growing steps until
-    // past it, then halving the bracket.
+    // past it (or 4096 pixels out), then six halvings of the bracket. One
+    // loop with one probe: llvmpipe pays for every copy of the code.
     vec2 u = (centre - best.xy) / dist;
     float lo = 0.0, hi = 1.0;
-    while (hi < 4096.0 && !pastCentre(centre + u * hi, u, best.xy, own)) {
-        lo = hi;
-        hi *= 2.0;
-    }
-    for (int i = 0; i < 6; ++i) {
-        float mid = 0.5 * (lo + hi);
-        if (pastCentre(centre + u * mid, u, best.xy, own))
-            hi = mid;
-        else
-            lo = mid;
+    bool growing = true;
+    for (int halvings = 0; halvings < 6;) {
+        growing = growing && hi < 4096.0;
+        float t = growing ? hi : 0.5 * (lo + hi);
+        bool past = pastCentre(centre + u * t, u, best.xy, own);
+        if (growing) {
+            growing = !past;
+            if (!past) {
+                lo = hi;
+                hi *= 2.0;
+            }
+        } else {
+            if (past)
+                hi = t;
+            else
+                lo = t;
+            ++halvings;
+        }
     }
     outValue = vec4(dist, dist + 0.5 * (lo + hi), own, 1.0);
 }
