@@ -22,10 +22,15 @@ void setIsolines(ShaderProgram* p, const Renderer& r) {
 
 }  // namespace
 
-void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult) {
+void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult, const PixelBox& box) {
     Framebuffer* target = r.finalFramebuffer;
     glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
     glViewport(0, 0, target->width, target->height);
+    // Outside the box the composition would give the background colour
+    // exactly (mix with a weight of 0): a clear writes it for less.
+    const float background[4] = {r.colorBackground[0], r.colorBackground[1], r.colorBackground[2],
+                                 1.0f};
+    glClearBufferfv(GL_COLOR, 0, background);
 
     ShaderProgram* p = r.programs[Renderer::FINAL];
     glUseProgram(p->programId);
@@ -79,7 +84,15 @@ void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult) {
         glActiveTexture(GL_TEXTURE0 + unit);
         glBindTexture(GL_TEXTURE_2D, units[unit].texture);
     }
+    // Only where the flood's last step wrote: the mesh, its contour and the
+    // fringe beside it.
+    glEnable(GL_SCISSOR_TEST);
+    scissorTo(box);
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_EQUAL, 1, 0xFF);
     drawFullScreen(r);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void drawFinalToScreen(Renderer& r) {

@@ -28,35 +28,40 @@ void setMeshMatrices(ShaderProgram* p, const Renderer& r, const glm::mat4& view,
 
 }  // namespace
 
+float contourSize(const Renderer& r) {
+    return r.contourWidth * r.meshRadius * contourSizePerWidth;
+}
+
 void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection,
-                 bool orthoProjection) {
+                 bool orthoProjection, const PixelBox& box) {
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Draw G-Buffers");
     Framebuffer* g = r.gBuffer;
     glBindFramebuffer(GL_FRAMEBUFFER, g->fbo);
     glViewport(0, 0, g->width, g->height);
 
     // Each attachment has its own clear value: the roles are read from them.
-    struct Clear {
-        GLenum attachment;
-        float rgba[4];
-    };
-    const Clear clears[3] = {{GL_COLOR_ATTACHMENT1, {0.0f, 0.0f, 0.0f, -1.0f}},
-                             {GL_COLOR_ATTACHMENT2, {0.0f, 0.0f, 0.0f, 0.0f}},
-                             {GL_COLOR_ATTACHMENT0, {-1.0f, -1.0f, 0.0f, 0.0f}}};
-    for (const Clear& c : clears) {
-        glDrawBuffers(1, &c.attachment);
-        glClearColor(c.rgba[0], c.rgba[1], c.rgba[2], c.rgba[3]);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
+    // Only the box is ever read back, so only the box is cleared; the depth
+    // (against which the endpoint spheres are drawn anywhere) and the stencil
+    // are cleared whole, once.
     static const GLenum all[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
     glDrawBuffers(3, all);
-    glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
+    glClearBufferfi(GL_DEPTH_STENCIL, 0, 1.0f, 0);
+    static const float seedClear[4] = {-1.0f, -1.0f, 0.0f, 0.0f};
+    static const float positionClear[4] = {0.0f, 0.0f, 0.0f, -1.0f};
+    static const float normalClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glEnable(GL_SCISSOR_TEST);
+    scissorTo(box);
+    glClearBufferfv(GL_COLOR, 1, positionClear);
+    glClearBufferfv(GL_COLOR, 2, normalClear);
+    glClearBufferfv(GL_COLOR, 0, seedClear);
+    glDisable(GL_SCISSOR_TEST);
+    glEnable(GL_DEPTH_TEST);
 
     ShaderProgram* contour = r.programs[Renderer::CONTOUR];
     glUseProgram(contour->programId);
     setMeshMatrices(contour, r, view, projection, orthoProjection);
-    setUniform(contour, "contourSize", r.contourWidth * r.meshRadius * contourSizePerWidth);
+    setUniform(contour, "contourSize", contourSize(r));
     setUniform(contour, "doContour", r.addContours ? 1 : 0);
     setUniform(contour, "contour_lines_only", 0);
     if (!r.addContours) {

@@ -5,6 +5,7 @@
 
 #include "render/draw_passes.h"
 #include "render/framebuffer.h"
+#include "render/pixel_box.h"
 #include "render/uniforms.h"
 
 int jumpFloodStepCount(int width, int height) {
@@ -12,12 +13,33 @@ int jumpFloodStepCount(int width, int height) {
     return static_cast<int>(std::ceil(std::log2(m)));
 }
 
-void beginJumpFlood(Renderer& r) {
-    glDisable(GL_DEPTH_TEST);
-    glUseProgram(r.programs[Renderer::JFA]->programId);
+namespace {
+
+// Whether any effect of the composition reads V (final.frag): without one
+// the V step skips its march.
+bool vWanted(const Renderer& r) {
+    return r.hatching.enabled || r.isolines.enabled[1] || r.decals.enabled || r.debug_float > 0.0f;
 }
 
-void drawJumpFloodStep(Renderer& r, int i, int src) {
+}  // namespace
+
+void beginJumpFlood(Renderer& r, const PixelBox& box) {
+    glUseProgram(r.programs[Renderer::JFA]->programId);
+    // Inside the box the second target starts with no seed, as the G-buffer
+    // cleared the first: the steps write only drawn pixels, so the rest of
+    // the box must not hold a seed of an earlier frame.
+    glEnable(GL_SCISSOR_TEST);
+    scissorTo(box);
+    static const float noSeed[4] = {-1.0f, -1.0f, 0.0f, 0.0f};
+    glClearNamedFramebufferfv(r.jfaFramebuffers[1]->fbo, GL_COLOR, 0, noSeed);
+    // Every step fragment lies at depth 1, the cleared depth: GL_GREATER
+    // passes exactly where the G-buffer pass drew, and writes nothing.
+    glDepthRange(1.0, 1.0);
+    glDepthFunc(GL_GREATER);
+    glDepthMask(GL_FALSE);
+}
+
+void drawJumpFloodStep(Renderer& r, int i, int src, const PixelBox& box) {
     ShaderProgram* jfa = r.programs[Renderer::JFA];
     Framebuffer* target = r.jfaFramebuffers[1 - src];
     glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
@@ -28,20 +50,45 @@ void drawJumpFloodStep(Renderer& r, int i, int src) {
     setUniform(jfa, "texInput", 0);
     setUniform(jfa, "depthAware", r.depthAwareJFA ? 1 : 0);
     setUniform(jfa, "makeVtexture", i == 0 ? 1 : 0);
+    setUniform(jfa, "vWanted", vWanted(r) ? 1 : 0);
+    const int floodBox[4] = {box.x, box.y, box.x + box.width, box.y + box.height};
+    glUniform4iv(jfa->uniformLocation("floodBox"), 1, floodBox);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, r.jfaFramebuffers[src]->colorTextures[0]);
+    // Seeds spread through drawn pixels only. The V step also gives the
+    // background beside a contour its distance, for the fringe, and marks in
+    // the stencil every pixel it wrote (it discards the rest of the box).
+    if (i > 0) {
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(GL_ALWAYS, 1, 0xFF);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    }
     drawFullScreen(r);
 }
 
-GLuint drawJumpFlood(Renderer& r) {
+void endJumpFlood() {
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    glDepthRange(0.0, 1.0);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+GLuint drawJumpFlood(Renderer& r, const PixelBox& box) {
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Jump flood");
-    beginJumpFlood(r);
+    beginJumpFlood(r, box);
     // The first step reads the seed image: the G-buffer's colour 0 is jfa[0]'s.
     int src = 0;
     for (int i = jumpFloodStepCount(r.width, r.height) - 1; i >= 0; --i) {
-        drawJumpFloodStep(r, i, src);
+        drawJumpFloodStep(r, i, src, box);
         src = 1 - src;
     }
+    endJumpFlood();
     glPopDebugGroup();
     return r.jfaFramebuffers[src]->colorTextures[0];
 }

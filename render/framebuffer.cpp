@@ -27,7 +27,12 @@ void Framebuffer::init(int width, int height, int depthKind, int colorCount) {
             glRenderbufferStorage(GL_RENDERBUFFER, depthInternalFormat, width, height);
         }
         depthRenderbuffer = rb;
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rb);
+        // A combined format serves the stencil test as well.
+        const bool stencil = depthInternalFormat == GL_DEPTH24_STENCIL8 ||
+                             depthInternalFormat == GL_DEPTH32F_STENCIL8;
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER,
+                                  stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                  GL_RENDERBUFFER, rb);
     }
 
     // One attachment keeps GL's default draw buffer (colour 0).

@@ -90,6 +90,10 @@ class Renderer {
     float meshCenter[3] = {0.0f, 0.0f, 0.0f};
     glm::mat4 modelMatrix = glm::mat4(1.0f);
     glm::mat3 normalMatrix = glm::mat3(1.0f);
+    // The mesh's bounding box as read, corners in the file's coordinates: the
+    // passes shade only the pixels it can reach (see pixel_box.h).
+    float meshBoxMin[3] = {0.0f, 0.0f, 0.0f};
+    float meshBoxMax[3] = {0.0f, 0.0f, 0.0f};
 
     // --- Textures
     GLuint decalTextureId = 0;

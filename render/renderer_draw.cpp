@@ -7,11 +7,12 @@
 void Renderer::draw(const glm::mat4& view, const glm::mat4& projection, bool orthoProjection) {
     if (!inited) assertionFailed("Mesh not inited");
     pushGLState();
-    drawGBuffer(*this, view, projection, orthoProjection);
-    const GLuint jumpFloodResult = drawJumpFlood(*this);
+    const PixelBox box = meshPixelBox(*this, view, projection);
+    drawGBuffer(*this, view, projection, orthoProjection, box);
+    const GLuint jumpFloodResult = drawJumpFlood(*this, box);
 
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Final");
-    drawFinal(*this, view, jumpFloodResult);
+    drawFinal(*this, view, jumpFloodResult, box);
     if ((renderEndpoints || renderRootpoint) && !endpoints.empty())
         drawEndpointSpheres(*this, view, projection);
     glPopDebugGroup();

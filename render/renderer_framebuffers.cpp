@@ -19,11 +19,23 @@ void Renderer::createFramebuffers() {
     gBuffer->externalColorTextures[0] = jfaFramebuffers[0]->colorTextures[0];
     gBuffer->colorInternalFormats[1] = GL_RGBA32F;
     gBuffer->colorInternalFormats[2] = GL_RGBA32F;
+    // Depth and stencil in one: the stencil marks the pixels the flood's
+    // last step wrote, the only ones the composition shades.
+    gBuffer->depthInternalFormat = GL_DEPTH24_STENCIL8;
     gBuffer->init(w, h, 1, 3);
+    // The flood steps are depth-tested against the mesh depth too, so that
+    // they shade only drawn pixels: the jump-flood targets borrow it.
+    for (Framebuffer* jfa : jfaFramebuffers) {
+        jfa->externalDepthRenderbuffer = jfa->depthRenderbuffer = gBuffer->depthRenderbuffer;
+        jfa->depthInternalFormat = gBuffer->depthInternalFormat;
+        glNamedFramebufferRenderbuffer(jfa->fbo, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                       gBuffer->depthRenderbuffer);
+    }
 
     // Composition is depth-tested against the mesh depth of the G-buffer pass.
     finalFramebuffer = new Framebuffer;
     finalFramebuffer->externalDepthRenderbuffer = gBuffer->depthRenderbuffer;
+    finalFramebuffer->depthInternalFormat = gBuffer->depthInternalFormat;
     finalFramebuffer->colorInternalFormats[0] = GL_RGBA32F;
     finalFramebuffer->init(w, h, 1, 1);
 

@@ -58,7 +58,11 @@ bool Renderer::loadMeshFile(std::string path) {
     const double extent = (mx - mn).maxCoeff();
     // A box without extent (one point, repeated) cannot be normalised: scale 1, not infinity.
     meshScale = extent > 0.0 ? 5.0f / static_cast<float>(extent) : 1.0f;
-    for (int k = 0; k < 3; ++k) meshCenter[k] = static_cast<float>(c(k));
+    for (int k = 0; k < 3; ++k) {
+        meshCenter[k] = static_cast<float>(c(k));
+        meshBoxMin[k] = static_cast<float>(mn(k));
+        meshBoxMax[k] = static_cast<float>(mx(k));
+    }
     if (!centerOnLoad) c.setZero();
     if (!normalizeOnLoad) meshScale = 1.0f;
 

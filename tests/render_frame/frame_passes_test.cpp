@@ -5,6 +5,7 @@
 #include "frame_fixture.h"
 #include "render/framebuffer.h"
 #include "render/gl_state.h"
+#include "render/pixel_box.h"
 
 static GLuint boundTexture(int unit) {
     GLint name = 0;
@@ -64,24 +65,35 @@ TEST_F(FramePasses, JumpFloodFindsTheNearestSeed) {
         drawFrame();
         ASSERT_EQ(boundTexture(2), r.jfaFramebuffers[1]->colorTextures[0]);
         const std::vector<float> seeds = readTarget(0), result = readTarget(1);
+        // Outside the box around the mesh nothing is read, nor kept clean.
+        const PixelBox box = meshPixelBox(r, view, projection);
+        auto inBox = [&](int i) {
+            const int x = i % w, y = i / w;
+            return x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
+        };
         int checked = 0, wrong = 0;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
+                if (!inBox(y * w + x)) continue;
                 // The nearest seed not behind this pixel's own surface.
                 const float own = seeds[4 * (y * w + x) + 3];
                 double best = 1e30;
                 for (int i = 0; i < w * h; ++i) {
                     const float* s = &seeds[4 * i];
-                    if (s[0] < 0 || (depthAware && own != 0.0f && own > s[2])) continue;
+                    if (!inBox(i) || s[0] < 0 || (depthAware && own != 0.0f && own > s[2]))
+                        continue;
                     best = std::min(best, std::hypot(s[0] - (x + 0.5), s[1] - (y + 0.5)));
                 }
+                // Drawn pixels find their seed; the background only as far
+                // as the fringe beside a contour reaches (1.5 pixels).
+                const bool wanted = own != 0.0f ? best < 1e29 : best < 1.5;
                 const float* got = &result[4 * (y * w + x)];
-                ASSERT_EQ(got[3] > 0.5f, best < 1e29) << x << "," << y;
-                checked += best < 1e29;
-                wrong += best < 1e29 && std::abs(got[0] - best) > 1e-3;
+                ASSERT_EQ(got[3] > 0.5f, wanted) << x << "," << y;
+                checked += wanted;
+                wrong += wanted && std::abs(got[0] - best) > 1e-3;
             }
         // Jump flooding may miss the exact nearest seed in rare spots.
-        EXPECT_GT(checked, w * h / 2);
+        EXPECT_GT(checked, w * h / 4);
         EXPECT_LE(wrong, checked / 100) << "depth aware " << depthAware;
     }
 }

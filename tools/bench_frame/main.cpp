@@ -64,6 +64,9 @@ double timed(const std::function<void()>& pass) {
 void copyPass() {
     Framebuffer* target = renderer.spareFramebuffer;
     glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
+    // Whatever the frame left on: a copy tests nothing and blends nothing.
+    GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
     glViewport(0, 0, target->width, target->height);
     ShaderProgram* p = renderer.programs[Renderer::RENDER_TEX];
     glUseProgram(p->programId);
@@ -72,6 +75,7 @@ void copyPass() {
     glBindTexture(GL_TEXTURE_2D, renderer.finalFramebuffer->colorTextures[0]);
     drawFullScreen(renderer);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (depthTest) glEnable(GL_DEPTH_TEST);
 }
 
 void wholeFrame() {
@@ -97,16 +101,18 @@ void framePassByPass(std::vector<Row>& rows, double copyMs) {
     const glm::mat4 view = viewMatrix(camera), proj = projection();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     pushGLState();
-    record("G-buffer", [&] { drawGBuffer(renderer, view, proj, true); });
-    beginJumpFlood(renderer);
+    const PixelBox box = meshPixelBox(renderer, view, proj);
+    record("G-buffer", [&] { drawGBuffer(renderer, view, proj, true, box); });
+    record("flood set-up", [&] { beginJumpFlood(renderer, box); });
     int src = 0;
     for (int i = jumpFloodStepCount(renderer.width, renderer.height) - 1; i >= 0; --i) {
         const std::string name = i > 0 ? "flood step " + std::to_string(1 << i) : "V step (1)";
-        record(name, [&] { drawJumpFloodStep(renderer, i, src); });
+        record(name, [&] { drawJumpFloodStep(renderer, i, src, box); });
         src = 1 - src;
     }
+    endJumpFlood();
     const GLuint flood = renderer.jfaFramebuffers[src]->colorTextures[0];
-    record("composition", [&] { drawFinal(renderer, view, flood); });
+    record("composition", [&] { drawFinal(renderer, view, flood, box); });
     record("endpoint spheres", [&] { drawEndpointSpheres(renderer, view, proj); });
     popGLState();
     record("final to screen", [&] { drawFinalToScreen(renderer); });
@@ -118,16 +124,17 @@ double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-// Share of the window that shows the mesh or its contour (the G-buffer's
-// position w is -1 only where nothing was drawn).
+// Share of the window that shows the mesh or its contour: where the
+// G-buffer pass left a depth nearer than the cleared 1.
 double drawnShare() {
     wholeFrame();
-    std::vector<float> texels(size_t(benchWidth) * benchHeight * 4);
-    glGetTextureImage(renderer.gBuffer->colorTextures[1], 0, GL_RGBA, GL_FLOAT,
-                      int(texels.size() * sizeof(float)), texels.data());
+    std::vector<float> depth(size_t(benchWidth) * benchHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, renderer.gBuffer->fbo);
+    glReadPixels(0, 0, benchWidth, benchHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     size_t drawn = 0;
-    for (size_t i = 3; i < texels.size(); i += 4) drawn += texels[i] > -0.5f;
-    return double(drawn) / (benchWidth * benchHeight);
+    for (float d : depth) drawn += d < 1.0f;
+    return double(drawn) / depth.size();
 }
 
 void measureView(const char* label, int frames) {
@@ -144,10 +151,11 @@ void measureView(const char* label, int frames) {
         copy.ms.push_back(copyMs);
         copy.ratio.push_back(1.0);
         setEveryEffect(true);
-        framePassByPass(rows, copyMs);
         const double onMs = timed(wholeFrame);
         setEveryEffect(false);
         const double offMs = timed(wholeFrame);
+        setEveryEffect(true);
+        framePassByPass(rows, copyMs);
         on.ms.push_back(onMs);
         on.ratio.push_back(onMs / copyMs);
         off.ms.push_back(offMs);
