@@ -22,11 +22,12 @@ void setIsolines(ShaderProgram* p, const Renderer& r) {
 
 }  // namespace
 
-void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult, const PixelBox& box) {
+void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult,
+               const MeshFootprint& footprint) {
     Framebuffer* target = r.finalFramebuffer;
     glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
     glViewport(0, 0, target->width, target->height);
-    // Outside the box the composition would give the background colour
+    // Outside the footprint the composition would give the background colour
     // exactly (mix with a weight of 0): a clear writes it for less.
     const float background[4] = {r.colorBackground[0], r.colorBackground[1], r.colorBackground[2],
                                  1.0f};
@@ -86,13 +87,10 @@ void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult, const
     }
     // Only where the flood's last step wrote: the mesh, its contour and the
     // fringe beside it.
-    glEnable(GL_SCISSOR_TEST);
-    scissorTo(box);
     glEnable(GL_STENCIL_TEST);
     glStencilFunc(GL_EQUAL, 1, 0xFF);
-    drawFullScreen(r);
+    drawFullScreenInStrips(r, footprint);
     glDisable(GL_STENCIL_TEST);
-    glDisable(GL_SCISSOR_TEST);
 }
 
 void drawFinalToScreen(Renderer& r) {

@@ -33,14 +33,15 @@ float contourSize(const Renderer& r) {
 }
 
 void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection,
-                 bool orthoProjection, const PixelBox& box) {
+                 bool orthoProjection, const MeshFootprint& footprint) {
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Draw G-Buffers");
     Framebuffer* g = r.gBuffer;
     glBindFramebuffer(GL_FRAMEBUFFER, g->fbo);
     glViewport(0, 0, g->width, g->height);
 
     // Each attachment has its own clear value: the roles are read from them.
-    // Only the box is ever read back, so only the box is cleared; the depth
+    // Nothing outside the footprint is read back, and the flood's reads of
+    // the seed image stay in the footprint's box: only these are cleared; the depth
     // (against which the endpoint spheres are drawn anywhere) and the stencil
     // are cleared whole, once.
     static const GLenum all[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
@@ -50,12 +51,9 @@ void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection
     static const float seedClear[4] = {-1.0f, -1.0f, 0.0f, 0.0f};
     static const float positionClear[4] = {0.0f, 0.0f, 0.0f, -1.0f};
     static const float normalClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    glEnable(GL_SCISSOR_TEST);
-    scissorTo(box);
-    glClearBufferfv(GL_COLOR, 1, positionClear);
-    glClearBufferfv(GL_COLOR, 2, normalClear);
-    glClearBufferfv(GL_COLOR, 0, seedClear);
-    glDisable(GL_SCISSOR_TEST);
+    clearInStrips(footprint, 1, positionClear);
+    clearInStrips(footprint, 2, normalClear);
+    clearInBox(footprint, 0, seedClear);
     glEnable(GL_DEPTH_TEST);
 
     ShaderProgram* contour = r.programs[Renderer::CONTOUR];

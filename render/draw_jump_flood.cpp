@@ -5,7 +5,6 @@
 
 #include "render/draw_passes.h"
 #include "render/framebuffer.h"
-#include "render/pixel_box.h"
 #include "render/uniforms.h"
 
 int jumpFloodStepCount(int width, int height) {
@@ -23,15 +22,14 @@ bool vWanted(const Renderer& r) {
 
 }  // namespace
 
-void beginJumpFlood(Renderer& r, const PixelBox& box) {
+void beginJumpFlood(Renderer& r, const MeshFootprint& footprint) {
     glUseProgram(r.programs[Renderer::JFA]->programId);
-    // Inside the box the second target starts with no seed, as the G-buffer
-    // cleared the first: the steps write only drawn pixels, so the rest of
-    // the box must not hold a seed of an earlier frame.
-    glEnable(GL_SCISSOR_TEST);
-    scissorTo(box);
+    // Within the footprint's box, where the steps read, the second target
+    // starts with no seed, as the G-buffer cleared the first: the steps write
+    // only drawn pixels, so the rest must not hold a seed of an earlier frame.
+    glBindFramebuffer(GL_FRAMEBUFFER, r.jfaFramebuffers[1]->fbo);
     static const float noSeed[4] = {-1.0f, -1.0f, 0.0f, 0.0f};
-    glClearNamedFramebufferfv(r.jfaFramebuffers[1]->fbo, GL_COLOR, 0, noSeed);
+    clearInBox(footprint, 0, noSeed);
     // Every step fragment lies at depth 1, the cleared depth: GL_GREATER
     // passes exactly where the G-buffer pass drew, and writes nothing.
     glDepthRange(1.0, 1.0);
@@ -39,7 +37,7 @@ void beginJumpFlood(Renderer& r, const PixelBox& box) {
     glDepthMask(GL_FALSE);
 }
 
-void drawJumpFloodStep(Renderer& r, int i, int src, const PixelBox& box) {
+void drawJumpFloodStep(Renderer& r, int i, int src, const MeshFootprint& footprint) {
     ShaderProgram* jfa = r.programs[Renderer::JFA];
     Framebuffer* target = r.jfaFramebuffers[1 - src];
     glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
@@ -51,13 +49,14 @@ void drawJumpFloodStep(Renderer& r, int i, int src, const PixelBox& box) {
     setUniform(jfa, "depthAware", r.depthAwareJFA ? 1 : 0);
     setUniform(jfa, "makeVtexture", i == 0 ? 1 : 0);
     setUniform(jfa, "vWanted", vWanted(r) ? 1 : 0);
+    const PixelBox& box = footprint.box;
     const int floodBox[4] = {box.x, box.y, box.x + box.width, box.y + box.height};
     glUniform4iv(jfa->uniformLocation("floodBox"), 1, floodBox);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, r.jfaFramebuffers[src]->colorTextures[0]);
     // Seeds spread through drawn pixels only. The V step also gives the
     // background beside a contour its distance, for the fringe, and marks in
-    // the stencil every pixel it wrote (it discards the rest of the box).
+    // the stencil every pixel it wrote (it discards the rest of the footprint).
     if (i > 0) {
         glEnable(GL_DEPTH_TEST);
     } else {
@@ -66,7 +65,7 @@ void drawJumpFloodStep(Renderer& r, int i, int src, const PixelBox& box) {
         glStencilFunc(GL_ALWAYS, 1, 0xFF);
         glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
     }
-    drawFullScreen(r);
+    drawFullScreenInStrips(r, footprint);
 }
 
 void endJumpFlood() {
@@ -76,16 +75,15 @@ void endJumpFlood() {
     glDepthRange(0.0, 1.0);
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
-    glDisable(GL_SCISSOR_TEST);
 }
 
-GLuint drawJumpFlood(Renderer& r, const PixelBox& box) {
+GLuint drawJumpFlood(Renderer& r, const MeshFootprint& footprint) {
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Jump flood");
-    beginJumpFlood(r, box);
+    beginJumpFlood(r, footprint);
     // The first step reads the seed image: the G-buffer's colour 0 is jfa[0]'s.
     int src = 0;
     for (int i = jumpFloodStepCount(r.width, r.height) - 1; i >= 0; --i) {
-        drawJumpFloodStep(r, i, src, box);
+        drawJumpFloodStep(r, i, src, footprint);
         src = 1 - src;
     }
     endJumpFlood();

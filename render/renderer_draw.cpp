@@ -7,12 +7,12 @@
 void Renderer::draw(const glm::mat4& view, const glm::mat4& projection, bool orthoProjection) {
     if (!inited) assertionFailed("Mesh not inited");
     pushGLState();
-    const PixelBox box = meshPixelBox(*this, view, projection);
-    drawGBuffer(*this, view, projection, orthoProjection, box);
-    const GLuint jumpFloodResult = drawJumpFlood(*this, box);
+    const MeshFootprint footprint = meshFootprint(*this, view, projection);
+    drawGBuffer(*this, view, projection, orthoProjection, footprint);
+    const GLuint jumpFloodResult = drawJumpFlood(*this, footprint);
 
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Final");
-    drawFinal(*this, view, jumpFloodResult, box);
+    drawFinal(*this, view, jumpFloodResult, footprint);
     if ((renderEndpoints || renderRootpoint) && !endpoints.empty())
         drawEndpointSpheres(*this, view, projection);
     glPopDebugGroup();

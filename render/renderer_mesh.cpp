@@ -10,6 +10,7 @@
 #include "geometry/per_face_normals.h"
 #include "geometry/per_vertex_normals.h"
 #include "geometry/read_triangle_mesh.h"
+#include "render/mesh_footprint.h"
 #include "render/renderer.h"
 
 namespace {
@@ -58,11 +59,8 @@ bool Renderer::loadMeshFile(std::string path) {
     const double extent = (mx - mn).maxCoeff();
     // A box without extent (one point, repeated) cannot be normalised: scale 1, not infinity.
     meshScale = extent > 0.0 ? 5.0f / static_cast<float>(extent) : 1.0f;
-    for (int k = 0; k < 3; ++k) {
-        meshCenter[k] = static_cast<float>(c(k));
-        meshBoxMin[k] = static_cast<float>(mn(k));
-        meshBoxMax[k] = static_cast<float>(mx(k));
-    }
+    for (int k = 0; k < 3; ++k) meshCenter[k] = static_cast<float>(c(k));
+    computeMeshCells(V, F, meshCells);
     if (!centerOnLoad) c.setZero();
     if (!normalizeOnLoad) meshScale = 1.0f;
 
