@@ -27,7 +27,9 @@ void computeMeshCells(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
     for (int k = 0; k < 3; ++k)
         dims[k] =
             side > 0.0 ? std::clamp(int(std::ceil((hi(k) - lo(k)) / side)), 1, cellsPerSide) : 1;
-    std::vector<MeshCell> grid(size_t(dims[0]) * dims[1] * dims[2]);
+    std::vector<MeshCell> grid(
+        size_t(dims[0]) * dims[1] * dims[2],
+        MeshCell{{INFINITY, INFINITY, INFINITY}, {-INFINITY, -INFINITY, -INFINITY}});
     std::vector<bool> used(grid.size(), false);
     for (Eigen::Index f = 0; f < F.rows(); ++f) {
         const Eigen::RowVector3d centroid =
@@ -41,14 +43,13 @@ void computeMeshCells(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
             index = index * dims[k] + at;
         }
         MeshCell& cell = grid[index];
+        used[index] = true;
         for (int corner = 0; corner < 3; ++corner)
             for (int k = 0; k < 3; ++k) {
                 const float v = static_cast<float>(V(F(f, corner), k));
-                cell.lo[k] = used[index] ? std::min(cell.lo[k], v) : v;
-                cell.hi[k] = used[index] ? std::max(cell.hi[k], v) : v;
-                if (!std::isfinite(v)) cell.lo[k] = -INFINITY, cell.hi[k] = INFINITY;
+                cell.lo[k] = std::isfinite(v) ? std::min(cell.lo[k], v) : -INFINITY;
+                cell.hi[k] = std::isfinite(v) ? std::max(cell.hi[k], v) : INFINITY;
             }
-        used[index] = true;
     }
     for (size_t i = 0; i < grid.size(); ++i)
         if (used[i]) cells.push_back(grid[i]);

@@ -92,7 +92,8 @@ float isolineCoverage(float x, float dx, Isolines iso) {
 // between the strokes before it and needs a darker tone.
 float hatchingCoverage(float u, float du, float v, float tone) {
     float total = 0.0;
-    int layers = clamp(hatching.n, 1, 16);
+    // Disabled, no layer: llvmpipe runs every layer whether or not it is used.
+    int layers = hatching.enabled ? clamp(hatching.n, 1, 16) : 0;
     for (int k = 0; k < layers; ++k) {
         float threshold = float(k) / float(layers + 1);
         float reach = (tone - threshold) * hatching.l * hatchReachPerLength;
