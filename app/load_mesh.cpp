@@ -17,7 +17,6 @@ void loadMesh(std::string path) {
     if (renderer.V.rows() == 0 || renderer.F.rows() == 0) {
         printf("ERROR: %s holds no %s: nothing to show\n", path.c_str(),
                renderer.V.rows() == 0 ? "vertex" : "face");
-        fflush(stdout);
         renderer.clearMesh();
         return;
     }
@@ -40,7 +39,6 @@ void loadMesh(std::string path) {
     } else {
         printf("Mesh has no endpoints: no root and no U field\n");
     }
-    fflush(stdout);
 
     glBindBuffer(GL_ARRAY_BUFFER, renderer.paramVbo);
     renderer.uploadParameters();

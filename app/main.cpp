@@ -10,10 +10,12 @@
 #include "app/frame_loop.h"
 #include "app/load_mesh.h"
 #include "app/window.h"
+#include "platform/console.h"
 #include "render/renderer.h"
 #include "render/shader_program.h"
 
 int main(int argc, char** argv) {
+    flushConsoleLines();
     probeAssetsDirectory();
     initWindow();
     createShaderPrograms();

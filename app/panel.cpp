@@ -175,7 +175,6 @@ void runMeshDialog() {
     if (chosen.empty()) return;
     const std::string& path = chosen.front();
     printf("Loading mesh: %s\n", path.c_str());
-    fflush(stdout);
     loadMesh(path);
     lastMeshPath = path;
 }

@@ -1,12 +1,16 @@
 #include "geometry/read_triangle_mesh.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "geometry/mesh_readers.h"
 
@@ -43,6 +47,19 @@ std::unique_ptr<std::FILE, FileCloser> openRegularFile(const std::string& path, 
     return file;
 }
 
+// The most memory this process may hope to use: the machine's, or less
+// when a resource limit says so.
+std::size_t memoryLimit() {
+    std::size_t limit = static_cast<std::size_t>(sysconf(_SC_PHYS_PAGES)) *
+                        static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit r;
+        if (getrlimit(resource, &r) == 0 && r.rlim_cur != RLIM_INFINITY)
+            limit = std::min(limit, static_cast<std::size_t>(r.rlim_cur));
+    }
+    return limit;
+}
+
 bool readContents(const std::string& path, MeshBuffers& mesh) {
     std::size_t size = 0;
     auto file = openRegularFile(path, size);
@@ -54,6 +71,12 @@ bool readContents(const std::string& path, MeshBuffers& mesh) {
     MeshFormat format;
     if (!readers::formatForExtension(extension, format)) {
         std::fprintf(stderr, "Error: unknown extension: %s\n", extension.c_str());
+        return false;
+    }
+    // Its bytes alone would not fit, let alone the mesh parsed from them.
+    if (size > memoryLimit()) {
+        std::fprintf(stderr, "Error: %s: the file holds %.1f GB, more than the %.1f GB of memory\n",
+                     path.c_str(), size / 1e9, memoryLimit() / 1e9);
         return false;
     }
     std::string data(size, '\0');
@@ -75,25 +98,21 @@ bool readContents(const std::string& path, MeshBuffers& mesh) {
     return true;
 }
 
+// Fills V and F from the file; false (with the line on standard error) when
+// it cannot be read.
 template <typename Matrix>
-bool readInto(const std::string& path, Matrix& V, Eigen::MatrixXi& F) {
+bool readAndFill(const std::string& path, Matrix& V, Eigen::MatrixXi& F) {
     using Scalar = typename Matrix::Scalar;
     MeshBuffers mesh;
-    bool ok = readContents(path, mesh);
-    if (ok && sizeof(Scalar) < sizeof(double)) {
+    if (!readContents(path, mesh)) return false;
+    if (sizeof(Scalar) < sizeof(double)) {
         for (double value : mesh.positions) {
             if (std::fabs(value) > FLT_MAX) {
                 std::fprintf(stderr, "Error: %s: coordinate %g is beyond single precision\n",
                              path.c_str(), value);
-                ok = false;
-                break;
+                return false;
             }
         }
-    }
-    if (!ok) {
-        V.resize(0, 3);
-        F.resize(0, 3);
-        return false;
     }
     const Eigen::Index vertexCount = mesh.vertexCount();
     const Eigen::Index triangleCount = static_cast<Eigen::Index>(mesh.triangles.size() / 3);
@@ -104,6 +123,19 @@ bool readInto(const std::string& path, Matrix& V, Eigen::MatrixXi& F) {
     for (Eigen::Index f = 0; f < triangleCount; ++f)
         for (int k = 0; k < 3; ++k) F(f, k) = mesh.triangles[3 * f + k];
     return true;
+}
+
+template <typename Matrix>
+bool readInto(const std::string& path, Matrix& V, Eigen::MatrixXi& F) {
+    try {
+        if (readAndFill(path, V, F)) return true;
+    } catch (const std::bad_alloc&) {
+        // A file that fits in memory may still not fit beside what it parses into.
+        std::fprintf(stderr, "Error: %s: not enough memory to read it\n", path.c_str());
+    }
+    V.resize(0, 3);
+    F.resize(0, 3);
+    return false;
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 //   V     #V by 3 vertex positions
 //   F     #F by 3 vertex indices, 0-based, each in [0, #V)
 // Returns false, with one line on standard error naming the file and the
-// problem, when the file cannot be opened, the extension has no reader or the
-// contents are malformed; V and F are then left without rows.
+// problem, when the file cannot be opened, the extension has no reader, the
+// contents are malformed, or the file is larger than the memory the process
+// may use (or its mesh does not fit beside it); V and F are then left without
+// rows.
 
 #include <Eigen/Core>
 #include <string>

@@ -4,15 +4,33 @@
 
 namespace {
 
-const std::string escapedEquals = "\\=";
+// "\=" starts at `at`: an "=" that belongs to a key.
+bool escapedEqualsAt(const std::string& text, std::size_t at) {
+    return text[at] == '\\' && at + 1 < text.size() && text[at + 1] == '=';
+}
 
-// Replaces every "\=" with "=", left to right; the scan goes on behind the
-// inserted "=", so "\\=" keeps its first backslash.
-void unescapeKey(std::string& key) {
-    for (std::size_t at = key.find(escapedEquals); at != std::string::npos;
-         at = key.find(escapedEquals, at + 1)) {
-        key.replace(at, 2, "=");
+// Replaces every "\=" with "=", left to right in one pass: the scan goes on
+// behind the inserted "=", so "\\=" keeps its first backslash.
+std::string unescapeKey(const std::string& key) {
+    std::string plain;
+    plain.reserve(key.size());
+    for (std::size_t at = 0; at < key.size(); ++at) {
+        if (escapedEqualsAt(key, at)) ++at;
+        plain += key[at];
     }
+    return plain;
+}
+
+// The first "=" that is not escaped, scanning from the left without overlap;
+// npos when there is none.
+std::size_t firstUnescapedEquals(const std::string& line) {
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (escapedEqualsAt(line, at))
+            ++at;
+        else if (line[at] == '=')
+            return at;
+    }
+    return std::string::npos;
 }
 
 }  // namespace
@@ -35,19 +53,12 @@ IniLineKind parseIniLine(std::string line, std::pair<std::string, std::string>& 
         }
     }
 
-    // Blank out escaped "=" in a copy of the same length, so that the first
-    // real "=" is found at its position in the line itself.
-    std::string masked = line;
-    for (std::size_t at = masked.find(escapedEquals); at != std::string::npos;
-         at = masked.find(escapedEquals, at + 2)) {
-        masked.replace(at, 2, "  ");
-    }
-    std::size_t split = masked.find('=');
+    std::size_t split = firstUnescapedEquals(line);
     if (split == std::string::npos) return IniLineKind::unknown;
 
     parsed.first = line.substr(0, split);
     iniTrim(parsed.first);
-    unescapeKey(parsed.first);
+    parsed.first = unescapeKey(parsed.first);
     parsed.second = line.substr(split + 1);
     iniTrim(parsed.second);
     return IniLineKind::keyValue;

@@ -13,8 +13,7 @@ IniReader::IniReader(const std::string& path) {
     stream_.open(path, std::ios::in | std::ios::binary);
 }
 
-std::vector<std::string> IniReader::readLines() {
-    std::vector<std::string> lines;
+std::string IniReader::readBytes() {
     stream_.seekg(0, std::ios::end);
     std::streamoff size = stream_.tellg();
     stream_.seekg(0, std::ios::beg);
@@ -25,20 +24,33 @@ std::vector<std::string> IniReader::readLines() {
         bytes.resize(static_cast<std::size_t>(stream_.gcount()));  // a short read ends early
     }
     stream_.close();
-    if (size <= 0) return lines;
+    return bytes;
+}
 
+namespace {
+
+// Calls visit(line) for every line of the bytes. One line buffer is reused,
+// so a file of a million blank lines costs no more than its bytes.
+template <class Visit>
+void forEachLine(const std::string& bytes, Visit visit) {
+    if (bytes.empty()) return;
     std::string line;
-    line.reserve(50);
     for (char byte : bytes) {
         if (byte == '\n') {
-            lines.push_back(std::move(line));
+            visit(line);
             line.clear();
-            line.reserve(50);
         } else if (byte != '\r' && byte != '\0') {
             line.push_back(byte);
         }
     }
-    lines.push_back(std::move(line));
+    visit(line);
+}
+
+}  // namespace
+
+std::vector<std::string> IniReader::readLines() {
+    std::vector<std::string> lines;
+    forEachLine(readBytes(), [&](const std::string& line) { lines.push_back(line); });
     return lines;
 }
 
@@ -47,7 +59,7 @@ bool IniReader::operator>>(IniDocument& document) {
     std::string section;
     bool sectionSeen = false;
     std::pair<std::string, std::string> parsed;
-    for (const std::string& line : readLines()) {
+    forEachLine(readBytes(), [&](const std::string& line) {
         switch (parseIniLine(line, parsed)) {
             case IniLineKind::section:
                 section = parsed.first;
@@ -60,6 +72,6 @@ bool IniReader::operator>>(IniDocument& document) {
             default:
                 break;
         }
-    }
+    });
     return true;
 }

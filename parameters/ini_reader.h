@@ -19,11 +19,16 @@ class IniReader {
     // line is kept even when empty. Closes the stream.
     std::vector<std::string> readLines();
 
-    // Fills the document: key lines go to the section above them, key lines
+    // Fills the document from the same lines, taken one at a time rather
+    // than as a list: key lines go to the section above them, key lines
     // before the first section line are dropped, a repeated key keeps its
-    // first position and its last value. False only when the file is not open.
+    // first position and its last value. False only when the file is not
+    // open. Throws std::bad_alloc when the file does not fit in memory.
     bool operator>>(IniDocument& document);
 
   private:
+    // The whole file in one read; closes the stream.
+    std::string readBytes();
+
     std::ifstream stream_;
 };

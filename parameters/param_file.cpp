@@ -1,6 +1,7 @@
 #include "parameters/param_file.h"
 
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "parameters/ini_file.h"
@@ -171,6 +172,9 @@ bool loadParamsReporting(const std::string& path) {
         failure = "key " + error.key + ": " + error.what();
     } catch (const ParamRangeError& error) {
         failure = "key " + error.key + ": " + error.what();
+    } catch (const std::bad_alloc&) {
+        // Thrown while the file is read, before any parameter has changed.
+        failure = "not enough memory to read it";
     }
     std::printf("ERROR: parameter file %s: %s\n", path.c_str(), failure.c_str());
     return false;

@@ -25,7 +25,8 @@ bool readParams(const std::string& path);
 
 // What the panel calls: loadParams and saveParams that never throw and report
 // any failure as one console line, "ERROR: parameter file <path>: " followed
-// by "key <key>: <text>" for a bad number, "cannot be read" or "cannot be
-// written". They return the result of the call.
+// by "key <key>: <text>" for a bad number, "cannot be read", "not enough
+// memory to read it" (every parameter kept) or "cannot be written". They
+// return the result of the call.
 bool loadParamsReporting(const std::string& path);
 bool saveParamsReporting(const std::string& path);

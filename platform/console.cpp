@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <iostream>
 
+void flushConsoleLines() {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+}
+
 void consolePause() {
     if (!isatty(STDIN_FILENO)) return;
     std::cout << "Press Enter to continue..." << std::flush;

@@ -99,7 +99,6 @@ std::string runDialog(DialogKind kind, const std::string& title, const std::stri
         tool = findOnPath("kdialog");
         if (tool.empty()) {
             printf("No file dialog available: install zenity or kdialog\n");
-            fflush(stdout);
             return "";
         }
         args = kdialogArguments(kind, title, startPath, filters);

@@ -48,8 +48,6 @@ bool Renderer::loadMeshFile(std::string path) {
     if (V.rows() == 0) {
         // No bounding box: a placement from it would be NaN everywhere, so
         // the previous mesh's placement stays.
-        std::cout << "WARNING: " << path << " holds no vertex; the previous placement is kept"
-                  << std::endl;
         return true;
     }
 

@@ -1,16 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Morvik needs to build, run and test.
-# Idempotent: only missing packages are installed.
+# Installs the Debian packages Morvik needs. Idempotent: only missing packages
+# are installed.
+#   install-deps.sh viewer   what building and running the viewer needs
+#   install-deps.sh          that, and what the tests, benchmarks and fuzzing need
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config clang libclang-rt-14-dev
+viewer_packages=(
+  build-essential cmake pkg-config
   libglfw3-dev libglew-dev libglm-dev libeigen3-dev libimgui-dev libstb-dev
   libsuitesparse-dev libopenblas0-serial
-  libgtest-dev
-  xvfb xauth xdotool imagemagick zenity
-  mesa-utils libgl1-mesa-dri
+  zenity libgl1-mesa-dri
 )
+# GoogleTest; clang and its runtime for the fuzz target; a virtual X server
+# for the GL tests; xdotool and ImageMagick to drive and screenshot the viewer.
+test_packages=(
+  libgtest-dev
+  clang libclang-rt-14-dev
+  xvfb xauth mesa-utils
+  xdotool imagemagick
+)
+
+case "${1:-all}" in
+  viewer) packages=("${viewer_packages[@]}") what="the viewer" ;;
+  all) packages=("${viewer_packages[@]}" "${test_packages[@]}") what="the viewer and its tests" ;;
+  *)
+    echo "usage: $0 [viewer]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,7 +37,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-  echo "All build and test packages are installed."
+  echo "All packages for $what are installed."
   exit 0
 fi
 

@@ -1,12 +1,14 @@
+// The orbit camera's matrices and the mouse control, without a window.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <glm/gtc/type_ptr.hpp>
 
 #include "app/camera.h"
 
 namespace {
 
 const float kOrbit = 0.004363323f;  // radians per pixel
+float scroll = 0.0f;
 
 Camera startupCamera() {
     Camera c = camera;
@@ -14,14 +16,7 @@ Camera startupCamera() {
     return c;
 }
 
-void expectMatrixNear(const glm::mat4& actual, const glm::mat4& expected) {
-    for (int col = 0; col < 4; ++col)
-        for (int row = 0; row < 4; ++row)
-            EXPECT_NEAR(actual[col][row], expected[col][row], 1e-5f) << col << "," << row;
-}
-
 // One frame of mouse control, cursor at window pixel (x, y) of a 768-high window.
-float scroll = 0.0f;
 void mouse(Camera& c, double x, double y, bool left, bool middle, bool right, bool shift = false,
            float radius = 10.0f) {
     applyMouseControl(c, MouseInput{x, y, left, middle, right, shift}, 768, radius, scroll);
@@ -29,29 +24,26 @@ void mouse(Camera& c, double x, double y, bool left, bool middle, bool right, bo
 
 }  // namespace
 
-TEST(Camera, MatricesMatchHandComputedValues) {
+// The view inverts the camera-to-world matrix, whose last column is the eye
+// and whose first two are the axes a pan follows; the orthographic box is
+// `distance` high and its depth range spans 2 * radius about the mesh centre.
+TEST(Camera, ViewPanAndOrthographicBox) {
     Camera c = startupCamera();
-    c.aspect = 2.0f, c.distance = 8.0f;
-    EXPECT_EQ(c.inverseViewMatrix()[3], glm::vec4(0, 0, 8, 1));  // the eye
-    float t = std::tan(1.0471976f * 0.5f), n = 0.01f, f = 1000.0f;
-    expectMatrixNear(perspectiveMatrix(c),
-                     glm::mat4(1 / (2 * t), 0, 0, 0, 0, 1 / t, 0, 0, 0, 0, -(f + n) / (f - n), -1,
-                               0, 0, -2 * f * n / (f - n), 0));
-    // Mesh centre 10 from the eye, radius 1.5: near 7, far 13.
-    const float meshCenter[3] = {0.0f, 0.0f, -2.0f};
-    expectMatrixNear(
-        orthographicMatrix(c, meshCenter, 1.5f),
-        glm::mat4(0.125f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, -1 / 3.0f, 0, 0, 0, -10 / 3.0f, 1));
-
-    c.yaw = (float)M_PI / 2.0f;
-    c.distance = 5.0f;
-    c.center = glm::vec3(1, 2, 3);
-    // T(0,0,-5) Ry(pi/2) T(-1,-2,-3): Ry(pi/2) maps x to -z and z to x.
-    expectMatrixNear(viewMatrix(c), glm::mat4(0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, -3, -2, -4, 1));
-    c.pan(2.0f, 3.0f);  // camera x is world z
-    EXPECT_LT(glm::length(c.center - glm::vec3(1, 5, 5)), 1e-5f);
-    c.pitch = -1.2f;
-    expectMatrixNear(c.inverseViewMatrix() * viewMatrix(c), glm::mat4(1.0f));
+    c.yaw = 0.7f, c.pitch = -1.2f, c.distance = 8.0f, c.center = glm::vec3(1, 2, 3);
+    const glm::mat4 toWorld = c.inverseViewMatrix(), product = toWorld * viewMatrix(c);
+    for (int k = 0; k < 4; ++k) EXPECT_LT(glm::length(product[k] - glm::mat4(1.0f)[k]), 1e-5f);
+    EXPECT_NEAR(glm::length(glm::vec3(toWorld[3]) - c.center), 8.0f, 1e-5f);  // the eye
+    c.pan(2.0f, 3.0f);
+    EXPECT_LT(glm::length(c.center - glm::vec3(1, 2, 3) - 2.0f * glm::vec3(toWorld[0]) -
+                          3.0f * glm::vec3(toWorld[1])),
+              1e-5f);
+    const float meshCenter[3] = {4.0f, -1.0f, 0.5f};
+    const glm::mat4 box = orthographicMatrix(c, meshCenter, 1.5f);
+    const float d = glm::length(glm::vec3(c.inverseViewMatrix()[3]) - glm::make_vec3(meshCenter));
+    for (float depth : {-1.0f, 1.0f}) {  // near and far: 2 * 1.5 either side of the mesh centre
+        const glm::vec4 clip = box * glm::vec4(4.0f * c.aspect, 4.0f, -(d + depth * 3.0f), 1.0f);
+        EXPECT_LT(glm::length(glm::vec3(clip) - glm::vec3(1.0f, 1.0f, depth)), 1e-4f) << depth;
+    }
 }
 
 TEST(Camera, ResetForMeshFramesByRadiusWithinBounds) {
@@ -73,7 +65,7 @@ TEST(Camera, ResetForMeshFramesByRadiusWithinBounds) {
 
 TEST(MouseControl, LeftOrbitsWithPitchLimitRightOrMiddlePansScrollZooms) {
     Camera c = startupCamera();
-    mouse(c, 100, 767, false, false, false);  // y upwards: 0
+    mouse(c, 100, 767, false, false, false);  // y upwards: the bottom row is 0
     EXPECT_EQ(lastCursorY, 0.0f);
     mouse(c, 110, 727, true, false, false);  // 10 right, 40 up
     EXPECT_NEAR(c.pitch, 40 * kOrbit, 1e-6f);
@@ -82,31 +74,20 @@ TEST(MouseControl, LeftOrbitsWithPitchLimitRightOrMiddlePansScrollZooms) {
     EXPECT_EQ(c.pitch, 1.569051f);
     mouse(c, 110, -999, true, false, false);  // one pixel back down acts at once
     EXPECT_NEAR(c.pitch, 1.569051f - kOrbit, 1e-6f);
-    mouse(c, 110, 9000, true, false, false);
-    EXPECT_EQ(c.pitch, -1.569051f);
 
     c = startupCamera();
     mouse(c, 0, 767, false, false, false);
-    mouse(c, 10, 767, false, false, true);  // 10 px right, radius 10: k = 2
-    EXPECT_NEAR(c.center.x, -0.2f, 1e-6f);
+    mouse(c, 10, 767, false, false, true);  // right, 10 px right, radius 10: the target
+    EXPECT_NEAR(c.center.x, -0.2f, 1e-6f);  // moves 0.2 against the drag
     mouse(c, 10, 762, false, true, false);  // middle, 5 px up
     EXPECT_NEAR(c.center.y, -0.1f, 1e-6f);
-    Camera expected = c;  // both buttons: orbit first, then pan with the new angles
-    expected.yaw += 100 * kOrbit;
-    expected.pan(-2.0f, 0.0f);
-    mouse(c, 110, 762, true, false, true);
-    EXPECT_NEAR(glm::length(c.center - expected.center), 0.0f, 1e-5f);
-    Camera before = c;  // no mesh: no pan
-    mouse(c, 600, 200, false, false, true, false, 0.0f);
-    EXPECT_EQ(c.center, before.center);
-
     // Scroll, shift, mesh radius (0: no mesh, consumed without effect), distance.
     for (auto [amount, shift, radius, distance] : {std::tuple{1.0f, false, 10.0f, 5.0f},
                                                    {1.0f, true, 10.0f, 0.1f},
                                                    {-1000.0f, false, 10.0f, 500.0f},
                                                    {3.0f, false, 0.0f, 500.0f}}) {
         scroll = amount;
-        mouse(c, 0, 767, false, false, false, shift, radius);
+        mouse(c, 10, 762, false, false, false, shift, radius);
         EXPECT_FLOAT_EQ(c.distance, distance) << amount;
         EXPECT_EQ(scroll, 0.0f);
     }

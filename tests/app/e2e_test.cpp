@@ -1,12 +1,15 @@
 // The real morvik binary in a real window under the test's X display, driven
-// and inspected with xdotool and ImageMagick's import.
+// and inspected with xdotool and ImageMagick's import; its fatal start-up
+// paths; and the script that builds and starts it.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
 #include "child_process.h"
+#include "gl_context.h"
 #include "scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -15,25 +18,22 @@ static std::string run(const std::string& tool, const std::vector<std::string>& 
     return runProgram("/usr/bin/" + tool, args, "", 60).out;
 }
 
+// The console lines of the first load reach a pipe while the viewer runs;
+// then the mesh and the panel show, and Escape ends the viewer cleanly.
 TEST(EndToEnd, ExampleTreeShowsMeshAndPanelAndEscapeEndsCleanly) {
     if (!getenv("DISPLAY") || !fs::exists("/usr/bin/xdotool") || !fs::exists("/usr/bin/import"))
         GTEST_SKIP() << "needs a display, xdotool and import";
-    ScratchDir scratch("morvik-e2e");
-    const fs::path dir = scratch.path;
-    fs::create_directory_symlink(MORVIK_SOURCE_DIR "/assets", dir / "assets");
-    ChildResult app;
-    std::thread runner([&] { app = runProgram(MORVIK_BINARY_DIR "/app/morvik", {}, dir, 180); });
-    // Let the runner fork first: a child forked meanwhile would hold its pipe open.
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-
+    ScratchDir dir("morvik-e2e");
+    fs::create_directory_symlink(MORVIK_SOURCE_DIR "/assets", dir.file("assets"));
+    ChildProcess app(MORVIK_BINARY_DIR "/app/morvik", {}, dir.path);  // killed if a check fails
+    ASSERT_TRUE(app.waitForOutput("maxU = ", 180));
     std::string id = run("xdotool", {"search", "--sync", "--all", "--name", "^Morvik$"});
     id = id.substr(0, id.find('\n'));
     // The mesh: right of the panel, many pixels unlike the background corner.
     // The panel: its title bar in the dark style's active blue, at the left.
-    // Both show once the analysis is done and the first frames are drawn.
     const std::string header = "P6\n1024 768\n255\n";  // a binary PPM of the whole window
     int mesh = 0, panel = 0;
-    for (int i = 0; i < 120 && (mesh < 10000 || panel < 1000); ++i) {
+    for (int i = 0; i < 60 && (mesh < 10000 || panel < 1000); ++i) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
         std::string shot = run("import", {"-window", id, "-depth", "8", "ppm:-"});
         ASSERT_EQ(shot.size(), header.size() + 3 * 1024 * 768);
@@ -54,10 +54,50 @@ TEST(EndToEnd, ExampleTreeShowsMeshAndPanelAndEscapeEndsCleanly) {
     }
     EXPECT_GE(mesh, 10000);
     EXPECT_GE(panel, 1000);
-
     run("xdotool", {"windowfocus", "--sync", id, "key", "Escape"});
-    runner.join();
-    EXPECT_EQ(app.exitStatus, 0);
-    EXPECT_NE(app.out.find("maxU = "), std::string::npos) << app.out;
-    EXPECT_EQ(app.err, "");
+    const ChildResult result = app.finish(60);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(EndToEnd, FatalStartsEndWithTheirExactMessageAndStatus255) {
+    const char* version = testGLWindow() ? (const char*)glGetString(GL_VERSION) : "";
+    // An assets folder or none, env(1)'s argument (-uNAME unsets), the message.
+    for (auto [assets, env, message] :
+         {std::tuple{false, "LC_ALL=C", "Cannot locate assets directory!"},
+          {true, "-uDISPLAY", "Failed to init GLFW"},
+          {true, "MESA_GL_VERSION_OVERRIDE=3.3",
+           "Failed to create the window: an OpenGL 4.3 core context is needed"}}) {
+        if (env[0] == 'M' && !strstr(version, "Mesa")) continue;  // Mesa's own override
+        ScratchDir dir;
+        if (assets) fs::create_directory(dir.file("assets"));
+        ChildResult r =
+            runProgram("/usr/bin/env", {env, MORVIK_BINARY_DIR "/app/morvik"}, dir.path, 30);
+        EXPECT_EQ(r.exitStatus, 255) << env;
+        EXPECT_EQ(r.out + r.err, std::string("FATAL ERROR: ") + message + "\n");
+    }
+}
+
+// From another folder, scripts/run.sh installs and builds only the viewer and
+// hands it the mesh path taken from the caller's folder; fakes stand in for
+// the installer, the build and the viewer of a copy of the repository.
+TEST(RunScript, BuildsTheViewerAloneAndTakesPathsFromTheCallersFolder) {
+    ScratchDir dir;
+    for (const char* folder : {"repo/build/app", "repo/scripts", "work"})
+        fs::create_directories(dir.file(folder));
+    fs::copy_file(MORVIK_SOURCE_DIR "/scripts/run.sh", dir.file("repo/scripts/run.sh"));
+    for (auto [file, says] : {std::pair{"scripts/install-deps.sh", "install"},
+                              {"scripts/build.sh", "build"},
+                              {"build/app/morvik", "$PWD"}}) {
+        writeFile(dir.file("repo/") + file, std::string("#!/bin/sh\necho ") + says + " \"$@\"\n");
+        fs::permissions(dir.file("repo/") + file, fs::perms(0755));
+    }
+    const std::string said = "install viewer\nbuild morvik\n" + dir.file("repo");
+    auto fromWork = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), "../repo/scripts/run.sh");
+        return runProgram("/bin/bash", args, dir.file("work")).out;
+    };
+    EXPECT_EQ(fromWork({"my tree.off"}), said + " " + dir.file("work/my tree.off") + "\n");
+    EXPECT_EQ(fromWork({"/a.off", "b"}), said + " /a.off b\n");
+    EXPECT_EQ(fromWork({}), said + "\n");
 }

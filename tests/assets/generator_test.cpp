@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 
 #include "vessel_tree.h"
 
@@ -18,9 +17,8 @@ TEST(MeshCheck, SeesEveryKindOfFault) {
     F << 0, 1, 2, 0, 2, 3, 0, 3, 1, 1, 3, 2;
     const MeshReport good = checkMesh(V, F);
     EXPECT_TRUE(good.closedManifold() && good.components == 1 && good.eulerCharacteristic == 2);
-    EXPECT_NEAR(good.signedVolume, 8.0 / 3.0, 1e-12);
-    EXPECT_NEAR(good.minAngleDegrees, 60.0, 1e-9);
-
+    EXPECT_TRUE(std::abs(good.signedVolume - 8.0 / 3) < 1e-12 &&
+                std::abs(good.minAngleDegrees - 60) < 1e-9);
     Eigen::MatrixXi turned = F;  // its three edges are walked the same way twice
     std::swap(turned(0, 1), turned(0, 2));
     EXPECT_EQ(checkMesh(V, turned).misorientedEdges, 3);
@@ -37,70 +35,63 @@ TEST(MeshCheck, SeesEveryKindOfFault) {
     Eigen::MatrixXi F8(8, 3);
     F8 << F, (F.array() > 0).select(F.array() + 3, 0).matrix();
     const MeshReport pinched = checkMesh(V7, F8);
-    EXPECT_EQ(pinched.nonManifoldVertices, 1);
-    EXPECT_EQ(pinched.nonManifoldEdges, 0);
-    EXPECT_EQ(pinched.components, 2);
+    EXPECT_TRUE(pinched.nonManifoldVertices == 1 && !pinched.nonManifoldEdges &&
+                pinched.components == 2);
     V.row(3) = (V.row(1) + V.row(2)) / 2;  // a face with its corners on a line
     EXPECT_NEAR(checkMesh(V, F).minAngleDegrees, 0.0, 1e-9);
 }
 
-TEST(VesselTree, CentreLinesFollowMurraysLawAndTaperTowardsTheTips) {
-    for (int tips : {2, 7, 16}) {
-        TreeOptions options;
-        options.tips = tips;
-        const CentreLines lines = treeCentreLines(options);
-        ASSERT_EQ(int(lines.tips.size()), tips);
-        const size_t n = lines.segments.size();
-        std::vector<double> cubes(n, 0.0), widest(n, 0.0);  // of each segment's children
-        std::vector<int> children(n, 0);
-        for (size_t i = 1; i < n; ++i) {
-            const Segment& s = lines.segments[i];
-            ASSERT_TRUE(s.parent >= 0 && s.parent < int(i));  // parents come first
-            cubes[s.parent] += std::pow(s.ra, 3);
-            widest[s.parent] = std::max(widest[s.parent], s.ra);
-            ++children[s.parent];
-        }
-        for (size_t i = 0; i < n; ++i) {
-            EXPECT_LE(lines.segments[i].rb, lines.segments[i].ra);
-            ASSERT_LE(children[i], 2);
-            if (children[i] > 0) {
-                EXPECT_NEAR(cubes[i], std::pow(lines.segments[i].rb, 3), 1e-12);
-            }
-            EXPECT_LT(children[i] == 2 ? widest[i] : 0, 0.85 * lines.rootRadius);  // one trunk
-        }
-    }
-}
-
-TEST(VesselTree, DeterministicMeshesOfTheTargetSizeWrapTheTubes) {
-    TreeOptions options;
-    options.tips = 9;
-    options.seed = 11;
-    for (int target : {2500, 8000, 40000}) {
-        options.targetVertices = target;
+// Every kind of tree: repeatable, of its size, with its traits and true answers.
+TEST(VesselTree, EveryKindHasTheTraitsAskedFor) {
+    using S = Shape;
+    using E = Ends;
+    const struct {
+        TreeOptions options;  // tips, vertices, seed, shape, ends, slivers, scale
+        double angleAbove, angleBelow;
+    } kinds[] = {{{2, 2500, 11}, 0, 180},
+                 {{9, 8000, 11}, 12, 180},
+                 {{16, 40000, 11}, 17, 180},
+                 {{12, 12000, 11, S::Bushy, E::Flat}, 2, 180},
+                 {{12, 12000, 11, S::Bushy, E::Open, true}, 0, 1},
+                 {{6, 12000, 11, S::Long, E::Flat, true, 0.001}, 0, 1},
+                 {{4, 25000, 11, S::WideTrunk, E::Open, false, 1000}, 10, 180}};
+    for (const auto& [options, angleAbove, angleBelow] : kinds) {
+        const int target = options.targetVertices,
+                  loops = options.ends == E::Open ? 1 + options.tips : 0;
         Eigen::MatrixXd V, W;
         Eigen::MatrixXi F, G;
         CentreLines lines;
         treeMesh(options, V, F, &lines);
-        treeMesh(options, W, G);
-        EXPECT_TRUE(V == W && F == G) << target;
+        treeMesh({options.tips, target, 11, options.shape, options.ends, options.slivers}, W, G);
+        ASSERT_TRUE(V == W * options.scale && F == G) << target;
         EXPECT_NEAR(double(V.rows()), target, 0.1 * target);
-        const MeshReport r = checkMesh(V, F);
-        EXPECT_TRUE(r.closedManifold() && r.components == 1 && r.eulerCharacteristic == 2);
-        EXPECT_GT(r.signedVolume, 0);
-        EXPECT_GT(r.minAngleDegrees, target < 8000 ? 0.0 : 12.0);  // slivers only when coarse
-        if (target < 40000) continue;
-        // Never inside the tubes (a smooth union only adds material), and
-        // outside them only by the fillets where branches meet.
-        for (int i = 0; i < V.rows(); ++i) {
-            double distance = INFINITY, radius = 0;
-            for (const Segment& s : lines.segments) {
-                const Eigen::Vector3d p = V.row(i).transpose(), axis = s.b - s.a;
-                const double t = std::clamp((p - s.a).dot(axis) / axis.squaredNorm(), 0.0, 1.0);
-                const double r = s.ra + t * (s.rb - s.ra), d = (p - s.a - t * axis).norm() - r;
-                if (d < distance) std::tie(distance, radius) = std::make_pair(d, r);
-            }
-            ASSERT_GT(distance, -0.1 * r.meanEdgeLength) << i;
-            ASSERT_LT(distance, 0.35 * radius) << i;
+        const MeshReport r = checkMesh(V, F);  // a boundary loop at each open end
+        EXPECT_EQ(r.nonManifoldEdges + r.nonManifoldVertices + r.misorientedEdges, 0);
+        EXPECT_TRUE(!r.unusedVertices && r.components == 1 && r.eulerCharacteristic == 2 - loops);
+        EXPECT_TRUE((r.boundaryEdges > 0) == (loops > 0) && (loops > 0 || r.signedVolume > 0));
+        EXPECT_TRUE(r.minAngleDegrees > angleAbove && r.minAngleDegrees < angleBelow) << target;
+
+        // The answers: the root widest, paths no shorter than straight lines, each
+        // end in the mesh (a flat cap's centre, or a ring or round end of its radius).
+        EXPECT_EQ(treeCentreLines(options).tips, lines.tips);
+        const auto [thinnest, widest] =
+            std::minmax_element(lines.tipRadii.begin(), lines.tipRadii.end());
+        EXPECT_TRUE(lines.rootRadius > *widest && lines.tipPathLengths.size() == lines.tips.size());
+        EXPECT_TRUE((options.shape != S::WideTrunk || lines.rootRadius >= 10 * *thinnest) &&
+                    (options.shape != S::Long || lines.longestPath() >= 40 * lines.rootRadius));
+        for (size_t i = 0; i <= lines.tips.size(); ++i) {
+            const bool root = i == lines.tips.size();
+            const Eigen::Vector3d end = root ? lines.root : lines.tips[i];
+            const double d = (V.rowwise() - end.transpose()).rowwise().norm().minCoeff() /
+                             (root ? lines.rootRadius : lines.tipRadii[i]);
+            EXPECT_TRUE(options.ends == E::Flat ? d < 1e-12 : d > 0.8 && d < 1.1) << d;
+            EXPECT_TRUE(root || lines.tipPathLengths[i] > (end - lines.root).norm());
         }
+        std::vector<double> cubes(lines.segments.size(), 0.0);  // children's: Murray's law
+        for (const Segment& s : lines.segments)
+            if (s.parent >= 0) cubes[s.parent] += std::pow(s.ra, 3);
+        for (size_t i = 0; i < cubes.size(); ++i)
+            EXPECT_TRUE(cubes[i] == 0 ||
+                        std::abs(cubes[i] / std::pow(lines.segments[i].rb, 3) - 1) < 1e-12);
     }
 }

@@ -59,13 +59,22 @@ Branch trunk(double length, double bend) {
 }
 
 // Murray's law for the two children's radii and the branching angles that
-// minimise the work of the flow for those radii.
-void split(std::vector<Branch>& branches, int parentIndex, Random& random) {
+// minimise the work of the flow for those radii. A WideTrunk split keeps most
+// of the flow in the main vessel (child 1) and gives a thin side branch
+// (child 0); the first side branch is the thinnest, a tenth of the root's.
+void split(std::vector<Branch>& branches, int parentIndex, Shape shape, Random& random) {
     const Branch parent = branches[parentIndex];
     branches[parentIndex].leaf = false;
-    const double share = random.range(0.3, 0.7);
     const double r0 = parent.rEnd;
-    const double radii[2] = {r0 * std::cbrt(share), r0 * std::cbrt(1.0 - share)};
+    double radii[2];
+    if (shape == Shape::WideTrunk) {
+        radii[0] = parentIndex == 0 ? 0.11 : random.range(0.11, 0.2);
+        radii[1] = std::cbrt(std::pow(r0, 3) - std::pow(radii[0], 3));
+    } else {
+        const double share = random.range(0.3, 0.7);
+        radii[0] = r0 * std::cbrt(share);
+        radii[1] = r0 * std::cbrt(1.0 - share);
+    }
     // The new plane is roughly perpendicular to the parent's own.
     const double azimuth = M_PI / 2 + random.range(-0.5, 0.5);
     const Eigen::Vector3d& d = parent.endDirection;
@@ -87,7 +96,16 @@ void split(std::vector<Branch>& branches, int parentIndex, Random& random) {
         child.planeSide = toSide;
         child.rStart = r1;
         child.rEnd = r1 * 0.88;
-        child.length = r1 * random.range(6.0, 9.0);
+        if (shape == Shape::Long) {
+            child.length = r1 * random.range(14.0, 20.0);
+        } else if (shape == Shape::WideTrunk) {
+            // Side branches reach well out; the main vessel is cut into
+            // short pieces so that the side branches leave it close together.
+            child.rEnd = c == 0 ? 0.88 * r1 : 0.97 * r1;
+            child.length = c == 0 ? random.range(2.0, 3.5) : random.range(2.2, 3.0);
+        } else {
+            child.length = r1 * random.range(6.0, 9.0);
+        }
         child.bend = random.range(-0.35, 0.35);
         child.bendAxis = Eigen::AngleAxisd(random.range(0, 2 * M_PI), child.direction) *
                          anyPerpendicular(child.direction);
@@ -138,13 +156,14 @@ bool clear(const std::vector<Branch>& branches) {
 
 }  // namespace
 
-std::vector<Branch> layOutTree(int tips, unsigned seed) {
+std::vector<Branch> layOutTree(int tips, unsigned seed, Shape shape) {
     tips = std::max(tips, 2);
+    const double trunkLength = shape == Shape::Long ? 24.0 : shape == Shape::WideTrunk ? 4.0 : 9.0;
     std::vector<Branch> branches;
     for (unsigned attempt = 0;; ++attempt) {
         Random random{uint64_t(seed) * 7919u + attempt};
         branches.clear();
-        branches.push_back(trunk(9.0, random.range(-0.2, 0.2)));
+        branches.push_back(trunk(trunkLength, random.range(-0.2, 0.2)));
         int leaves = 1;
         while (leaves < tips) {
             // Split the thickest leaf, so that the tips end up of similar size.
@@ -153,7 +172,7 @@ std::vector<Branch> layOutTree(int tips, unsigned seed) {
                 if (branches[i].leaf &&
                     (thickest < 0 || branches[i].rEnd > branches[thickest].rEnd))
                     thickest = int(i);
-            split(branches, thickest, random);
+            split(branches, thickest, shape, random);
             ++leaves;
         }
         if (clear(branches) || attempt == 1000) return branches;
@@ -213,11 +232,28 @@ CentreLines centreLinesOf(const std::vector<Branch>& branches) {
     }
     lines.root = upright(branches[0].start);
     lines.rootRadius = branches[0].rStart;
+    measurePaths(lines);
     return lines;
 }
 
-CentreLines treeCentreLines(const TreeOptions& options) {
-    return centreLinesOf(layOutTree(options.tips, options.seed));
+void measurePaths(CentreLines& lines) {
+    const size_t n = lines.segments.size();
+    std::vector<double> toEnd(n);  // from the root to each segment's end b
+    std::vector<char> hasChild(n, 0);
+    for (size_t i = 0; i < n; ++i) {
+        const Segment& s = lines.segments[i];
+        toEnd[i] = (s.b - s.a).norm() + (s.parent >= 0 ? toEnd[s.parent] : 0.0);
+        if (s.parent >= 0) hasChild[s.parent] = 1;
+    }
+    // Leaf segments come in the order of the tips.
+    lines.tipPathLengths.clear();
+    for (size_t i = 0; i < n; ++i)
+        if (!hasChild[i]) lines.tipPathLengths.push_back(toEnd[i]);
+}
+
+double CentreLines::longestPath() const {
+    return tipPathLengths.empty() ? 0.0
+                                  : *std::max_element(tipPathLengths.begin(), tipPathLengths.end());
 }
 
 }  // namespace vessel_tree

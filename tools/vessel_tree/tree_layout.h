@@ -26,12 +26,14 @@ struct Branch {
 
 // Branch 0 is the trunk, rooted at the origin and heading along +z; children
 // follow their parents. Branches that do not meet keep a clearance.
-std::vector<Branch> layOutTree(int tips, unsigned seed);
+std::vector<Branch> layOutTree(int tips, unsigned seed, Shape shape);
 // A trunk along +z that splits evenly into two straight branches in the x-z
 // plane.
 std::vector<Branch> layOutBifurcation();
 // The segments of the branches, turned so that the layout's +z is +y.
 CentreLines centreLinesOf(const std::vector<Branch>& branches);
+// Fills lines.tipPathLengths from the segments.
+void measurePaths(CentreLines& lines);
 
 // The tree's surface as the zero set of f: negative inside. Each branch is a
 // chain of tapered capsules (plain minimum, so no bulge at the chain's
@@ -80,6 +82,21 @@ void parallelFor(int n, Body&& body) {
 // changes sign along, quads counter-clockwise seen from outside.
 void surfaceNets(const TubeField& field, double h, Eigen::MatrixXd& V,
                  std::vector<Eigen::Vector4i>& quads);
+
+// A plane across a vessel end through `centre`; `normal` points out of the
+// vessel, to the part that is cut away. Only the mesh within `reach` of the
+// centre is cut, so the plane never touches other branches.
+struct Cut {
+    Eigen::Vector3d centre, normal;
+    double radius = 0, reach = 0;
+};
+// Trims the root's and the tips' segments to the cut planes (half an end
+// radius back from each free end) and returns those planes, root first.
+std::vector<Cut> trimEnds(CentreLines& lines);
+// Cuts the mesh at each plane, then closes each rim with a flat cap (`cap`)
+// or leaves it open. With `slivers`, caps are fans and needle rings follow
+// the rims.
+void cutEnds(std::vector<Cut> cuts, bool cap, bool slivers, Eigen::MatrixXd& V, Eigen::MatrixXi& F);
 
 // The closed, outward, manifold mesh of the tubes around `lines`, with about
 // targetVertices vertices.

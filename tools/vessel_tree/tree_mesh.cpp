@@ -7,11 +7,14 @@ namespace vessel_tree {
 
 namespace {
 
-// Lateral area of the tapered tubes plus the spherical caps at the ends.
-double tubeArea(const CentreLines& lines) {
-    double area = 4 * M_PI * lines.rootRadius * lines.rootRadius;
+// Lateral area of the tapered tubes plus that of the ends: spheres (a whole
+// one at the root, half ones at the tips), flat discs or none.
+double tubeArea(const CentreLines& lines, Ends ends = Ends::Round) {
+    const double root = ends == Ends::Round ? 4 * M_PI : ends == Ends::Flat ? M_PI : 0.0;
+    const double tip = ends == Ends::Round ? 2 * M_PI : ends == Ends::Flat ? M_PI : 0.0;
+    double area = root * lines.rootRadius * lines.rootRadius;
     for (const Segment& s : lines.segments) area += M_PI * (s.ra + s.rb) * (s.b - s.a).norm();
-    for (double r : lines.tipRadii) area += 2 * M_PI * r * r;
+    for (double r : lines.tipRadii) area += tip * r * r;
     return area;
 }
 
@@ -122,10 +125,58 @@ void polygonise(const CentreLines& lines, int targetVertices, Eigen::MatrixXd& V
     }
 }
 
+namespace {
+
+void scaleLines(double k, CentreLines& lines) {
+    for (Segment& s : lines.segments) {
+        s.a *= k;
+        s.b *= k;
+        s.ra *= k;
+        s.rb *= k;
+    }
+    lines.root *= k;
+    lines.rootRadius *= k;
+    for (Eigen::Vector3d& tip : lines.tips) tip *= k;
+    for (double& r : lines.tipRadii) r *= k;
+    for (double& length : lines.tipPathLengths) length *= k;
+}
+
+}  // namespace
+
+CentreLines treeCentreLines(const TreeOptions& options) {
+    CentreLines lines = centreLinesOf(layOutTree(options.tips, options.seed, options.shape));
+    if (options.ends != Ends::Round) trimEnds(lines);
+    if (options.scale != 1) scaleLines(options.scale, lines);
+    return lines;
+}
+
 void treeMesh(const TreeOptions& options, Eigen::MatrixXd& V, Eigen::MatrixXi& F,
               CentreLines* lines) {
-    const CentreLines centre = treeCentreLines(options);
-    polygonise(centre, options.targetVertices, V, F);
+    // The mesh wraps the whole tubes, round ends and all; the cuts come after.
+    const CentreLines whole = centreLinesOf(layOutTree(options.tips, options.seed, options.shape));
+    CentreLines centre = whole;
+    if (options.ends == Ends::Round) {
+        polygonise(whole, options.targetVertices, V, F);
+    } else {
+        const std::vector<Cut> cuts = trimEnds(centre);
+        // The cuts take the round ends' area away (and flat caps give some
+        // back): a finer mesh of the whole keeps the target size. Needle
+        // rings add about three vertices per edge length of rim each.
+        const double area = tubeArea(centre, options.ends);
+        double target = options.targetVertices;
+        if (options.slivers) {
+            double rims = centre.rootRadius;
+            for (double r : centre.tipRadii) rims += r;
+            const double edge = std::sqrt(area / (0.87 * target));
+            target = std::max(0.5 * target, target - 9 * 2 * M_PI * rims / edge);
+        }
+        polygonise(whole, int(std::lround(target * tubeArea(whole) / area)), V, F);
+        cutEnds(cuts, options.ends == Ends::Flat, options.slivers, V, F);
+    }
+    if (options.scale != 1) {
+        V *= options.scale;
+        scaleLines(options.scale, centre);
+    }
     if (lines) *lines = centre;
 }
 
