@@ -39,6 +39,12 @@ bool accepts(float ownDepth, vec4 candidate) {
     return ownDepth <= candidate.z;
 }
 
+// A seed ahead along u nearer to q than ours (at squared distance ours)?
+bool nearerAhead(vec4 other, vec2 q, vec2 u, float ours) {
+    vec2 toOther = other.xy - q;
+    return other.x >= 0.0 && dot(toOther, u) > 0.0 && dot(toOther, toOther) < ours;
+}
+
 // From q on along u, away from our seed, have we crossed the centre line (or
 // left the vessel)? Past it, some seed ahead is nearer than ours. The input
 // is one step short of converged: each texel knows the nearest seed of its
@@ -48,20 +54,21 @@ bool accepts(float ownDepth, vec4 candidate) {
 bool pastCentre(vec2 q, vec2 u, vec2 seed, float ownDepth) {
     ivec2 qi = ivec2(floor(q));
     if (!inside(qi)) return true;
-    vec4 c = texelFetch(texInput, qi, 0);
+    // The texel under q is one of the four around it: four fetches serve.
+    ivec2 corner = ivec2(floor(q - 0.5)), low = boxLow(), high = boxHigh();
+    vec4 c00 = texelFetch(texInput, clamp(corner, low, high), 0);
+    vec4 c10 = texelFetch(texInput, clamp(corner + ivec2(1, 0), low, high), 0);
+    vec4 c01 = texelFetch(texInput, clamp(corner + ivec2(0, 1), low, high), 0);
+    vec4 c11 = texelFetch(texInput, clamp(corner + ivec2(1, 1), low, high), 0);
+    bvec2 far = greaterThan(qi, corner);
+    vec4 c = far.y ? (far.x ? c11 : c01) : (far.x ? c10 : c00);
     if (c.w == 0.0 || c.x < 0.0 || !accepts(ownDepth, c)) return true;
     vec2 toSeed = c.xy - (vec2(qi) + 0.5);
     if (dot(toSeed, toSeed) < 0.5) return true;  // reached a contour
     vec2 toOurs = seed - q;
     float ours = dot(toOurs, toOurs);
-    ivec2 corner = ivec2(floor(q - 0.5));
-    for (int k = 0; k < 4; ++k) {
-        ivec2 n = clamp(corner + ivec2(k & 1, k >> 1), boxLow(), boxHigh());
-        vec4 other = texelFetch(texInput, n, 0);
-        vec2 toOther = other.xy - q;
-        if (other.x >= 0.0 && dot(toOther, u) > 0.0 && dot(toOther, toOther) < ours) return true;
-    }
-    return false;
+    return nearerAhead(c00, q, u, ours) || nearerAhead(c10, q, u, ours) ||
+           nearerAhead(c01, q, u, ours) || nearerAhead(c11, q, u, ours);
 }
 
 void main() {
