@@ -86,8 +86,8 @@ void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult,
         glBindTexture(GL_TEXTURE_2D, units[unit].texture);
     }
     // Only where the flood's last step wrote: the mesh, its contour and the
-    // fringe beside it.
-    glEnable(GL_STENCIL_TEST);
+    // fringe beside it. A window of one pixel has no step, and no mark.
+    if (jumpFloodStepCount(r.width, r.height) > 0) glEnable(GL_STENCIL_TEST);
     glStencilFunc(GL_EQUAL, 1, 0xFF);
     drawFullScreenInStrips(r, footprint);
     glDisable(GL_STENCIL_TEST);
