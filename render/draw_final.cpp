@@ -89,7 +89,7 @@ void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult,
     // fringe beside it. A window of one pixel has no step, and no mark.
     if (jumpFloodStepCount(r.width, r.height) > 0) glEnable(GL_STENCIL_TEST);
     glStencilFunc(GL_EQUAL, 1, 0xFF);
-    drawFullScreenInStrips(r, footprint);
+    drawFullScreenInStrips(r, footprint.strips);
     glDisable(GL_STENCIL_TEST);
 }
 

@@ -65,7 +65,7 @@ void drawJumpFloodStep(Renderer& r, int i, int src, const MeshFootprint& footpri
         glStencilFunc(GL_ALWAYS, 1, 0xFF);
         glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
     }
-    drawFullScreenInStrips(r, footprint);
+    drawFullScreenInStrips(r, i > 0 ? footprint.coarseStrips : footprint.strips);
 }
 
 void endJumpFlood() {

@@ -112,6 +112,17 @@ MeshFootprint meshFootprint(const Renderer& r, const glm::mat4& view, const glm:
         footprint.strips.push_back(PixelBox{left[s], y, right[s] - left[s], rows});
         boxLeft = std::min(boxLeft, left[s]);
         boxRight = std::max(boxRight, right[s]);
+        std::vector<PixelBox>& coarse = footprint.coarseStrips;
+        const PixelBox& strip = footprint.strips.back();
+        if (coarse.empty() || coarse.back().y / (4 * stripRows) != s / 4) {
+            coarse.push_back(strip);
+        } else {  // widen the group's rectangle to this strip
+            PixelBox& group = coarse.back();
+            const int x1 = std::max(group.x + group.width, strip.x + strip.width);
+            group.x = std::min(group.x, strip.x);
+            group.width = x1 - group.x;
+            group.height = strip.y + strip.height - group.y;
+        }
     }
     if (!footprint.strips.empty()) {
         const PixelBox& bottom = footprint.strips.front();
@@ -121,9 +132,9 @@ MeshFootprint meshFootprint(const Renderer& r, const glm::mat4& view, const glm:
     return footprint;
 }
 
-void drawFullScreenInStrips(const Renderer& r, const MeshFootprint& footprint) {
+void drawFullScreenInStrips(const Renderer& r, const std::vector<PixelBox>& strips) {
     glEnable(GL_SCISSOR_TEST);
-    for (const PixelBox& strip : footprint.strips) {
+    for (const PixelBox& strip : strips) {
         glScissor(strip.x, strip.y, strip.width, strip.height);
         drawFullScreen(r);
     }
@@ -132,7 +143,7 @@ void drawFullScreenInStrips(const Renderer& r, const MeshFootprint& footprint) {
 
 void clearInStrips(const MeshFootprint& footprint, int drawBuffer, const float* rgba) {
     glEnable(GL_SCISSOR_TEST);
-    for (const PixelBox& strip : footprint.strips) {
+    for (const PixelBox& strip : footprint.coarseStrips) {
         glScissor(strip.x, strip.y, strip.width, strip.height);
         glClearBufferfv(GL_COLOR, drawBuffer, rgba);
     }

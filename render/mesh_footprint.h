@@ -29,6 +29,10 @@ void computeMeshCells(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
 struct MeshFootprint {
     PixelBox box;                  // bounds every strip
     std::vector<PixelBox> strips;  // bottom to top, none empty; rows without reach left out
+    // The strips four by four, each as wide as its widest: for the flood
+    // steps, where a draw costs more than the pixels it adds (they are
+    // depth-tested away unless drawn).
+    std::vector<PixelBox> coarseStrips;
 };
 
 // The footprint of the mesh's cells, grown by the contour band's reach, seen
@@ -40,9 +44,10 @@ MeshFootprint meshFootprint(const Renderer& r, const glm::mat4& view, const glm:
 
 // The full-screen draw of the current program in every strip, scissored;
 // the scissor test is off again afterwards.
-void drawFullScreenInStrips(const Renderer& r, const MeshFootprint& footprint);
+void drawFullScreenInStrips(const Renderer& r, const std::vector<PixelBox>& strips);
 
-// Clears colour buffer `drawBuffer` of the bound framebuffer in every strip.
+// Clears colour buffer `drawBuffer` of the bound framebuffer in every coarse
+// strip (which hold the strips).
 void clearInStrips(const MeshFootprint& footprint, int drawBuffer, const float* rgba);
 
 // Clears colour buffer `drawBuffer` of the bound framebuffer in the box.
