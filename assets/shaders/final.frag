@@ -65,6 +65,7 @@ uniform sampler2D texGrad;
 layout(location = 0) out vec4 outColor;
 
 #include "blinn_phong.glsl"
+#include "contour_fringe.glsl"
 #include "line_coverage.glsl"
 
 // How far the strokes reach in from the contour, in V, per unit of
@@ -146,7 +147,7 @@ void main() {
     float du = abs(uvDx.x) + abs(uvDy.x), dv = abs(uvDx.y) + abs(uvDy.y);
     // Contour lines of the polygon-offset variant are seeds of their own;
     // next to a contour band a soft fringe takes the edge off its stairs.
-    float nearContour = flood.w > 0.0 ? 1.0 - smoothstep(0.5, 1.5, flood.x) : 0.0;
+    float nearContour = flood.w > 0.0 ? fringeCoverage(flood.x) : 0.0;
     float lineContour = hasContours ? 0.4 * nearContour : nearContour;
 
     if (position.w < -0.5) {  // nothing drawn here

@@ -18,8 +18,7 @@ uniform ivec4 floodBox;
 
 layout(location = 0) out vec4 outValue;
 
-// The composition's soft fringe beside a contour ends this far out (pixels).
-const float fringeReach = 1.5;
+#include "contour_fringe.glsl"
 
 ivec2 boxLow() {
     return max(floodBox.xy, ivec2(0));
