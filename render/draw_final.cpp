@@ -1,24 +1,12 @@
-// Composition of the shaded image, the translucent endpoint spheres over it,
-// and the copy into the caller's framebuffer.
+// Composition of the shaded image from the G-buffer and the jump flood, and
+// the copy into the caller's framebuffer.
 #include <cmath>
-
-#include <glm/gtc/matrix_transform.hpp>
 
 #include "render/draw_passes.h"
 #include "render/framebuffer.h"
+#include "render/uniforms.h"
 
 namespace {
-
-glm::vec3 viewSpaceLightDirection(const Renderer& r, const glm::mat4& view) {
-    const float* d = r.dirLight.direction;
-    const float len = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    // A zero direction would divide by zero: it goes as the zero vector,
-    // which the shaders take as "no directed light".
-    if (len == 0.0f) return glm::vec3(0.0f);
-    const glm::vec3 unit(d[0] / len, d[1] / len, d[2] / len);
-    if (r.dirLight.viewerRelative) return unit;
-    return glm::vec3(view * glm::vec4(unit, 0.0f));
-}
 
 // Index 0: isolines of U, 1: of V.
 void setIsolines(ShaderProgram* p, const Renderer& r) {
@@ -34,10 +22,16 @@ void setIsolines(ShaderProgram* p, const Renderer& r) {
 
 }  // namespace
 
-void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult) {
+void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult,
+               const MeshFootprint& footprint) {
     Framebuffer* target = r.finalFramebuffer;
     glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
     glViewport(0, 0, target->width, target->height);
+    // Outside the footprint the composition would give the background colour
+    // exactly (mix with a weight of 0): a clear writes it for less.
+    const float background[4] = {r.colorBackground[0], r.colorBackground[1], r.colorBackground[2],
+                                 1.0f};
+    glClearBufferfv(GL_COLOR, 0, background);
 
     ShaderProgram* p = r.programs[Renderer::FINAL];
     glUseProgram(p->programId);
@@ -91,44 +85,12 @@ void drawFinal(Renderer& r, const glm::mat4& view, GLuint jumpFloodResult) {
         glActiveTexture(GL_TEXTURE0 + unit);
         glBindTexture(GL_TEXTURE_2D, units[unit].texture);
     }
-    drawFullScreen(r);
-}
-
-void drawEndpointSpheres(Renderer& r, const glm::mat4& view, const glm::mat4& projection) {
-    glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Endpoint spheres");
-    ShaderProgram* p = r.programs[Renderer::SPHERE];
-    glUseProgram(p->programId);
-    glBindVertexArray(r.sphereVao);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-
-    const float radius = static_cast<float>(r.sphereSize * r.meshRadius * 0.01);
-    const glm::vec3 light = viewSpaceLightDirection(r, view);
-    setUniform3(p, "dirLight_direction_VS", &light.x);
-    setUniform(p, "ambientLight", r.ambientLight);
-
-    static const float rootColor[4] = {1.0f, 0.0f, 0.0f, 0.5f};
-    static const float endpointColor[4] = {0.0f, 1.0f, 0.0f, 0.5f};
-    const glm::mat4 viewProjection = projection * view;
-    for (int e : r.endpoints) {
-        const bool isRoot = e == r.rootIndex;
-        if (!isRoot && !r.renderEndpoints) continue;
-        const glm::vec3 pos(static_cast<float>(r.V(e, 0)), static_cast<float>(r.V(e, 1)),
-                            static_cast<float>(r.V(e, 2)));
-        const glm::mat4 S = glm::scale(glm::translate(glm::mat4(1.0f), pos), glm::vec3(radius));
-        const glm::mat4 M = r.modelMatrix * S;
-        setUniform(p, "matMVP", viewProjection * M);
-        setUniform(p, "matMV", view * M);
-        const glm::mat3 N = glm::transpose(glm::mat3(glm::inverse(M)));
-        setUniform(p, "matNormalMV", viewNormalMatrix(view, N));
-        setUniform4(p, "color", isRoot && r.renderRootpoint ? rootColor : endpointColor);
-        glDrawElements(GL_TRIANGLES, r.sphereIndexCount, GL_UNSIGNED_INT, nullptr);
-    }
-
-    glDisable(GL_BLEND);
-    glBindVertexArray(0);
-    glPopDebugGroup();
+    // Only where the flood's last step wrote: the mesh, its contour and the
+    // fringe beside it. A window of one pixel has no step, and no mark.
+    if (jumpFloodStepCount(r.width, r.height) > 0) glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_EQUAL, 1, 0xFF);
+    drawFullScreenInStrips(r, footprint.strips);
+    glDisable(GL_STENCIL_TEST);
 }
 
 void drawFinalToScreen(Renderer& r) {

@@ -1,11 +1,13 @@
-// The G-buffer pass (surface, contour geometry and the jump-flood seeds) and
-// the jump flood that turns the seeds into the distance to the contour.
-#include <cmath>
-
+// The G-buffer pass: the surface, its contour geometry and the jump-flood
+// seeds, into the three attachments of the G-buffer.
 #include "render/draw_passes.h"
 #include "render/framebuffer.h"
+#include "render/uniforms.h"
 
 namespace {
+
+// "contourSize" in view units is contourWidth x meshRadius x this factor.
+constexpr float contourSizePerWidth = 0.002f;
 
 void drawMesh(const Renderer& r) {
     // Without a mesh there is no vertex array, and a core context refuses a
@@ -26,40 +28,38 @@ void setMeshMatrices(ShaderProgram* p, const Renderer& r, const glm::mat4& view,
 
 }  // namespace
 
-int jumpFloodStepCount(int width, int height) {
-    const double m = width > height ? width : height;
-    return static_cast<int>(std::ceil(std::log2(m)));
+float contourSize(const Renderer& r) {
+    return r.contourWidth * r.meshRadius * contourSizePerWidth;
 }
 
 void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection,
-                 bool orthoProjection) {
+                 bool orthoProjection, const MeshFootprint& footprint) {
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Draw G-Buffers");
     Framebuffer* g = r.gBuffer;
     glBindFramebuffer(GL_FRAMEBUFFER, g->fbo);
     glViewport(0, 0, g->width, g->height);
 
     // Each attachment has its own clear value: the roles are read from them.
-    struct Clear {
-        GLenum attachment;
-        float rgba[4];
-    };
-    const Clear clears[3] = {{GL_COLOR_ATTACHMENT1, {0.0f, 0.0f, 0.0f, -1.0f}},
-                             {GL_COLOR_ATTACHMENT2, {0.0f, 0.0f, 0.0f, 0.0f}},
-                             {GL_COLOR_ATTACHMENT0, {-1.0f, -1.0f, 0.0f, 0.0f}}};
-    for (const Clear& c : clears) {
-        glDrawBuffers(1, &c.attachment);
-        glClearColor(c.rgba[0], c.rgba[1], c.rgba[2], c.rgba[3]);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
+    // Nothing outside the footprint is read back, and the flood's reads of
+    // the seed image stay in the footprint's box: only these are cleared; the depth
+    // (against which the endpoint spheres are drawn anywhere) and the stencil
+    // are cleared whole, once.
     static const GLenum all[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
     glDrawBuffers(3, all);
-    glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
+    glClearBufferfi(GL_DEPTH_STENCIL, 0, 1.0f, 0);
+    static const float seedClear[4] = {-1.0f, -1.0f, 0.0f, 0.0f};
+    static const float positionClear[4] = {0.0f, 0.0f, 0.0f, -1.0f};
+    static const float normalClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    clearInStrips(footprint, 1, positionClear);
+    clearInStrips(footprint, 2, normalClear);
+    clearInBox(footprint, 0, seedClear);
+    glEnable(GL_DEPTH_TEST);
 
     ShaderProgram* contour = r.programs[Renderer::CONTOUR];
     glUseProgram(contour->programId);
     setMeshMatrices(contour, r, view, projection, orthoProjection);
-    setUniform(contour, "contourSize", r.contourWidth * r.meshRadius * 0.002f);
+    setUniform(contour, "contourSize", contourSize(r));
     setUniform(contour, "doContour", r.addContours ? 1 : 0);
     setUniform(contour, "contour_lines_only", 0);
     if (!r.addContours) {
@@ -81,32 +81,4 @@ void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection
         glDepthFunc(GL_LESS);
     }
     glPopDebugGroup();
-}
-
-GLuint drawJumpFlood(Renderer& r) {
-    glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Jump flood");
-    const int n = jumpFloodStepCount(r.width, r.height);
-    glDisable(GL_DEPTH_TEST);
-    ShaderProgram* jfa = r.programs[Renderer::JFA];
-    glUseProgram(jfa->programId);
-    const int screenSize[2] = {r.width, r.height};
-
-    // The first step reads the seed image: the G-buffer's colour 0 is jfa[0]'s.
-    int src = 0;
-    for (int i = n - 1; i >= 0; --i) {
-        Framebuffer* target = r.jfaFramebuffers[1 - src];
-        glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
-        glViewport(0, 0, target->width, target->height);
-        setUniform2i(jfa, "screenSize", screenSize);
-        setUniform(jfa, "stepSize", static_cast<int>(std::pow(2.0, i)));
-        setUniform(jfa, "texInput", 0);
-        setUniform(jfa, "depthAware", r.depthAwareJFA ? 1 : 0);
-        setUniform(jfa, "makeVtexture", i == 0 ? 1 : 0);
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, r.jfaFramebuffers[src]->colorTextures[0]);
-        drawFullScreen(r);
-        src = 1 - src;
-    }
-    glPopDebugGroup();
-    return r.jfaFramebuffers[src]->colorTextures[0];
 }

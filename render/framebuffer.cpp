@@ -3,7 +3,6 @@
 #include <string>
 
 #include "platform/fatal.h"
-#include "render/renderer.h"
 
 void Framebuffer::init(int width, int height, int depthKind, int colorCount) {
     if (fbo != 0) fatalError("Framebuffer: already inited");
@@ -28,7 +27,12 @@ void Framebuffer::init(int width, int height, int depthKind, int colorCount) {
             glRenderbufferStorage(GL_RENDERBUFFER, depthInternalFormat, width, height);
         }
         depthRenderbuffer = rb;
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rb);
+        // A combined format serves the stencil test as well.
+        const bool stencil = depthInternalFormat == GL_DEPTH24_STENCIL8 ||
+                             depthInternalFormat == GL_DEPTH32F_STENCIL8;
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER,
+                                  stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                  GL_RENDERBUFFER, rb);
     }
 
     // One attachment keeps GL's default draw buffer (colour 0).
@@ -67,43 +71,4 @@ Framebuffer::~Framebuffer() {
     for (int i = 0; i < maxColorAttachments; ++i)
         if (colorTextures[i] != 0 && externalColorTextures[i] == 0)
             glDeleteTextures(1, &colorTextures[i]);
-}
-
-void Renderer::createFramebuffers() {
-    deleteFramebuffers();
-    const int w = width, h = height;
-
-    for (Framebuffer*& jfa : jfaFramebuffers) {
-        jfa = new Framebuffer;
-        jfa->colorInternalFormats[0] = GL_RGBA32F;
-        jfa->init(w, h, 0, 1);
-    }
-
-    // The G-buffer draws its seed image straight into the first jump-flood target.
-    gBuffer = new Framebuffer;
-    gBuffer->externalColorTextures[0] = jfaFramebuffers[0]->colorTextures[0];
-    gBuffer->colorInternalFormats[1] = GL_RGBA32F;
-    gBuffer->colorInternalFormats[2] = GL_RGBA32F;
-    gBuffer->init(w, h, 1, 3);
-
-    // Composition is depth-tested against the mesh depth of the G-buffer pass.
-    finalFramebuffer = new Framebuffer;
-    finalFramebuffer->externalDepthRenderbuffer = gBuffer->depthRenderbuffer;
-    finalFramebuffer->colorInternalFormats[0] = GL_RGBA32F;
-    finalFramebuffer->init(w, h, 1, 1);
-
-    spareFramebuffer = new Framebuffer;
-    spareFramebuffer->colorInternalFormats[0] = GL_RGBA32F;
-    spareFramebuffer->init(w, h, 1, 1);
-}
-
-void Renderer::deleteFramebuffers() {
-    // Every sharer goes before the owner of what it shares.
-    for (Framebuffer** slot : {&finalFramebuffer, &spareFramebuffer, &gBuffer, &jfaFramebuffers[1],
-                               &jfaFramebuffers[0]}) {
-        if (*slot) {
-            delete *slot;
-            *slot = nullptr;
-        }
-    }
 }

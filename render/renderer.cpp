@@ -5,7 +5,6 @@
 
 #include "geometry/read_triangle_mesh.h"
 #include "platform/fatal.h"
-#include "render/framebuffer.h"
 #include "render/shader_program.h"
 
 Renderer renderer;
@@ -134,19 +133,4 @@ void Renderer::destroy() {
         sphereVao = sphereVbo = sphereIbo = emptyVao = 0;
     }
     inited = false;
-}
-
-void Renderer::clearMesh() {
-    V.resize(0, 0);
-    F.resize(0, 0);
-    endpoints.clear();
-    rootIndex = 0;
-    hasU = false;
-    glDeleteVertexArrays(1, &meshVao);
-    glDeleteBuffers(3, meshVbos);
-    glDeleteBuffers(1, &meshIbo);
-    // Reset: a second clear (after a failed load) must not delete names that
-    // GL may since have given to other objects.
-    meshVao = meshIbo = 0;
-    meshVbos[0] = meshVbos[1] = meshVbos[2] = 0;
 }

@@ -14,6 +14,12 @@
 class Framebuffer;
 class ShaderProgram;
 
+// An axis-aligned box: its lowest and highest corner.
+struct MeshCell {
+    float lo[3];
+    float hi[3];
+};
+
 // The window's framebuffer size, written by the shell; `Renderer::init` copies it.
 extern int fbWidth;
 extern int fbHeight;
@@ -90,6 +96,9 @@ class Renderer {
     float meshCenter[3] = {0.0f, 0.0f, 0.0f};
     glm::mat4 modelMatrix = glm::mat4(1.0f);
     glm::mat3 normalMatrix = glm::mat3(1.0f);
+    // Boxes that together hold every triangle (file coordinates), so that
+    // the passes shade only the pixels the mesh can reach (mesh_footprint.h).
+    std::vector<MeshCell> meshCells;
 
     // --- Textures
     GLuint decalTextureId = 0;

@@ -10,6 +10,7 @@
 #include "geometry/per_face_normals.h"
 #include "geometry/per_vertex_normals.h"
 #include "geometry/read_triangle_mesh.h"
+#include "render/mesh_footprint.h"
 #include "render/renderer.h"
 
 namespace {
@@ -57,6 +58,7 @@ bool Renderer::loadMeshFile(std::string path) {
     // A box without extent (one point, repeated) cannot be normalised: scale 1, not infinity.
     meshScale = extent > 0.0 ? 5.0f / static_cast<float>(extent) : 1.0f;
     for (int k = 0; k < 3; ++k) meshCenter[k] = static_cast<float>(c(k));
+    computeMeshCells(V, F, meshCells);
     if (!centerOnLoad) c.setZero();
     if (!normalizeOnLoad) meshScale = 1.0f;
 
@@ -117,4 +119,19 @@ void Renderer::uploadParameters() {
         for (Eigen::Index i = 0; i < std::min(n, paramV.size()); ++i)
             params[2 * i + 1] = static_cast<float>(paramV[i]);
     glBufferData(GL_ARRAY_BUFFER, params.size() * sizeof(float), params.data(), GL_STATIC_DRAW);
+}
+
+void Renderer::clearMesh() {
+    V.resize(0, 0);
+    F.resize(0, 0);
+    endpoints.clear();
+    rootIndex = 0;
+    hasU = false;
+    glDeleteVertexArrays(1, &meshVao);
+    glDeleteBuffers(3, meshVbos);
+    glDeleteBuffers(1, &meshIbo);
+    // Reset: a second clear (after a failed load) must not delete names that
+    // GL may since have given to other objects.
+    meshVao = meshIbo = 0;
+    meshVbos[0] = meshVbos[1] = meshVbos[2] = 0;
 }

@@ -1,7 +1,10 @@
 // Reading a stage file, expanding its "#include" lines and markers, and
 // compiling the result.
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
 #include <vector>
 
 #include "platform/fatal.h"
@@ -20,17 +23,25 @@ constexpr int maxIncludeExpansions = 1000;
 }  // namespace
 
 std::string readShaderFile(std::string file) {
-    std::ifstream in;
-    in.exceptions(std::ifstream::failbit | std::ifstream::badbit);
-    std::stringstream buffer;
-    try {
-        in.open(assetsDir + "/shaders/" + file);
-        buffer << in.rdbuf();  // an empty file gives an empty text
-        in.close();
-    } catch (const std::ios_base::failure&) {
+    const std::string path = assetsDir + "/shaders/" + file;
+    // Opened without blocking: a named pipe in the shaders folder would
+    // otherwise wait for a writer for ever. Only a regular file is a shader;
+    // a directory, pipe or device is refused like a missing file.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    auto refuse = [&] {
+        if (fd >= 0) close(fd);
         fatalError("ERROR loading shader file \"" + file + "\"");
+    };
+    struct stat status;
+    if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) refuse();
+    std::string text;
+    char buffer[1 << 16];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno != EINTR) refuse();
+        if (n > 0) text.append(buffer, static_cast<size_t>(n));
     }
-    return buffer.str();
+    close(fd);
+    return text;  // an empty file gives an empty text
 }
 
 GLuint ShaderProgram::compileShader(std::string file, GLenum stage) {

@@ -53,16 +53,11 @@ void main() {
     // Counter-clockwise on screen, or face culling would drop the band.
     vec2 sa = ca.xy / ca.w, sb = cb.xy / cb.w, sa1 = ca1.xy / ca1.w;
     vec2 e1 = sb - sa, e2 = sa1 - sa;
-    if (e1.x * e2.y - e1.y * e2.x < 0.0) {
-        emit(b0, mb, b.params, 1);
-        emit(a0, ma, a.params, 1);
-        emit(b1, mb, b.params, 1);
-        emit(a1, ma, a.params, 1);
-    } else {
-        emit(a0, ma, a.params, 1);
-        emit(b0, mb, b.params, 1);
-        emit(a1, ma, a.params, 1);
-        emit(b1, mb, b.params, 1);
-    }
+    // One set of emits, the pair swapped: llvmpipe runs both sides of a branch.
+    bool swap = e1.x * e2.y - e1.y * e2.x < 0.0;
+    emit(swap ? b0 : a0, swap ? mb : ma, swap ? b.params : a.params, 1);
+    emit(swap ? a0 : b0, swap ? ma : mb, swap ? a.params : b.params, 1);
+    emit(swap ? b1 : a1, swap ? mb : ma, swap ? b.params : a.params, 1);
+    emit(swap ? a1 : b1, swap ? ma : mb, swap ? a.params : b.params, 1);
     EndPrimitive();
 }

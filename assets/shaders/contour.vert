@@ -6,11 +6,13 @@ layout(location = 2) in vec2 params;
 
 uniform mat4 matMV;
 uniform mat3 matNormalMV;
+uniform bool orthoProjection;
 
 out VertexData {
     vec3 posVS;
     vec3 normalVS;
     vec2 params;
+    float facing;  // per vertex here, not once per triangle corner in the geometry stage
 } vOut;
 
 void main() {
@@ -18,5 +20,7 @@ void main() {
     vOut.posVS = p.xyz;
     vOut.normalVS = normalize(matNormalMV * normal);
     vOut.params = params;
+    vec3 toEye = orthoProjection ? vec3(0.0, 0.0, 1.0) : normalize(-p.xyz);
+    vOut.facing = dot(vOut.normalVS, toEye);
     gl_Position = p;
 }

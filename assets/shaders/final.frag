@@ -65,7 +65,16 @@ uniform sampler2D texGrad;
 layout(location = 0) out vec4 outColor;
 
 #include "blinn_phong.glsl"
+#include "contour_fringe.glsl"
 #include "line_coverage.glsl"
+
+// How far the strokes reach in from the contour, in V, per unit of
+// hatching.l at full darkness; and the ink opacity per unit of hatching.s.
+const float hatchReachPerLength = 0.4;
+const float hatchInkPerStrength = 0.35;
+// V runs 0 to 1 from contour to centre line: at this scale the default
+// frequency of 100 gives five lines on each side, the centre line among them.
+const float vIsolineScale = 0.05;
 
 vec3 colorMap(float u) {
     float x = clamp(scalar_field.invert ? 1.0 - u : u, 0.0, 1.0);
@@ -84,10 +93,11 @@ float isolineCoverage(float x, float dx, Isolines iso) {
 // between the strokes before it and needs a darker tone.
 float hatchingCoverage(float u, float du, float v, float tone) {
     float total = 0.0;
-    int layers = clamp(hatching.n, 1, 16);
+    // Disabled, no layer: llvmpipe runs every layer whether or not it is used.
+    int layers = hatching.enabled ? clamp(hatching.n, 1, 16) : 0;
     for (int k = 0; k < layers; ++k) {
         float threshold = float(k) / float(layers + 1);
-        float reach = (tone - threshold) * hatching.l * 0.4;
+        float reach = (tone - threshold) * hatching.l * hatchReachPerLength;
         if (reach <= 0.0 || v >= reach) continue;
         float x = u * hatching.f + hatching.o + float(k) / float(layers);
         // Strokes taper towards their inner end.
@@ -95,7 +105,7 @@ float hatchingCoverage(float u, float du, float v, float tone) {
         float dx = du * hatching.f;
         total = max(total, lineCoverage(x, dx, widthShare / max(dx, 1e-6)));
     }
-    return total * clamp(0.35 * hatching.s, 0.0, 1.0);
+    return total * clamp(hatchInkPerStrength * hatching.s, 0.0, 1.0);
 }
 
 // Arrow decals in (U, V): along U they repeat, pointing to growing U (from
@@ -137,7 +147,7 @@ void main() {
     float du = abs(uvDx.x) + abs(uvDy.x), dv = abs(uvDx.y) + abs(uvDy.y);
     // Contour lines of the polygon-offset variant are seeds of their own;
     // next to a contour band a soft fringe takes the edge off its stairs.
-    float nearContour = flood.w > 0.0 ? 1.0 - smoothstep(0.5, 1.5, flood.x) : 0.0;
+    float nearContour = flood.w > 0.0 ? fringeCoverage(flood.x) : 0.0;
     float lineContour = hasContours ? 0.4 * nearContour : nearContour;
 
     if (position.w < -0.5) {  // nothing drawn here
@@ -166,10 +176,8 @@ void main() {
                              : base;
     if (hatching.enabled && hatching.f > 0.0 && hatching.w > 0.0)
         c = mix(c, contourColor, hatchingCoverage(u, du, v, tone));
-    // V runs 0 to 1 from contour to centre line: the default frequency of
-    // 100 gives five lines on each side, the centre line among them.
     float iso = max(isolineCoverage(u, du, isolines_u),
-                    isolineCoverage(v * 0.05, dv * 0.05, isolines_v));
+                    isolineCoverage(v * vIsolineScale, dv * vIsolineScale, isolines_v));
     c = mix(c, contourColor, 0.85 * iso);
     // Decals on top: the arrows stay readable over lines and strokes.
     if (decals.enabled) {

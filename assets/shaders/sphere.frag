@@ -12,9 +12,15 @@ layout(location = 0) out vec4 outColor;
 
 #include "blinn_phong.glsl"
 
+// The markers' own material: glossier than the mesh, so they read as glass.
+const float sphereDiffuse = 0.8;
+const float sphereSpecular = 0.4;
+const float sphereShiny = 24.0;
+
 void main() {
     vec3 n = normalize(normalVS);
-    vec3 c = blinnPhong(color.rgb, n, posVS, dirLight_direction_VS, ambientLight, 0.8, 0.4, 24.0);
+    vec3 c = blinnPhong(color.rgb, n, posVS, dirLight_direction_VS, ambientLight, sphereDiffuse,
+                        sphereSpecular, sphereShiny);
     float rim = 1.0 - abs(dot(n, normalize(-posVS)));
     outColor = vec4(c, clamp(color.a * (0.8 + 0.6 * rim), 0.0, 1.0));
 }

@@ -1,35 +1,30 @@
-// What a frame shows: background, lighting, contour bands, the U field
-// through the colour map and as isolines, and V across a vessel. The scenes: a
-// unit sphere at the origin (50 pixels of radius about pixel (100, 100)) and a
-// tube along x from -1.5 to 1.5 (pixels 25 to 175) of radius 0.5 (25 pixels
-// about row 100).
-#include "frame_fixture.h"
+#include <stb_image.h>
+#include <stb_image_write.h>
 
-using FrameLook = FrameTest;
+#include <algorithm>
 
+#include "render_scene.h"
+
+using FrameLook = RenderScene;
+
+// A unit sphere: radius 50 pixels about pixel (100, 100).
 TEST_F(FrameLook, SphereLitYellowOrPlainWhiteInsideAnEvenContourBand) {
-    loadParts({unitSphere(96, 48)});
+    loadParts({unitSphere()});
     drawFrame();
-    for (auto [x, y] : {std::pair{0, 0}, {199, 0}, {0, 199}, {199, 199}})
-        EXPECT_TRUE(shows(readPixel(x, y), 0.5f, 0.5f, 0.5f)) << "background " << x << "," << y;
-    // Lit from above and in front: yellow, darker on the lower half.
+    EXPECT_TRUE(shows(readPixel(0, 199), 0.5f, 0.5f, 0.5f) &&
+                shows(readPixel(199, 0), .5f, .5f, .5f));
     const Rgba lit = readPixel(100, 100);
     EXPECT_TRUE(lit.r > 0.6f && std::abs(lit.r - lit.g) < 1e-3f && lit.b < 0.3f);
     EXPECT_LT(readPixel(100, 60).r, lit.r - 0.2f);
     r.useBlinnPhong = false;
     drawFrame();
-    for (auto [x, y] : {std::pair{100, 100}, {100, 60}, {130, 120}})
-        EXPECT_TRUE(shows(readPixel(x, y), 1.0f, 1.0f, 1.0f)) << x << "," << y;
-    // A light of zero length lights nothing: the ambient share, never NaN.
-    r.useBlinnPhong = true;
+    EXPECT_TRUE(shows(readPixel(100, 60), 1.0f, 1.0f, 1.0f));
+    r.useBlinnPhong = true;  // a light of zero length gives the ambient share, not NaN
     r.dirLight.direction[1] = r.dirLight.direction[2] = 0.0f;
     drawFrame();
     EXPECT_TRUE(shows(readPixel(100, 100), 0.2f, 0.2f, 0.0f));
-
-    // contourSize = width x meshRadius (1) x 0.002 = 0.2 units = 10 pixels.
-    // Contour geometry or lines, perspective, where the band starts and its
-    // length range. In perspective from 10 units the outline grows by half a
-    // percent; the line variant ignores the width.
+    // A band of 0.2 units, 10 pixels, found as the first dark run out from the
+    // centre; the perspective outline grows by half a percent; lines ignore it.
     r.contourWidth = 0.2f / (r.meshRadius * 0.002f);
     for (auto [geometry, perspective, start, minLength, maxLength] :
          {std::tuple{true, false, 50.0, 8.5, 11.5},
@@ -37,70 +32,67 @@ TEST_F(FrameLook, SphereLitYellowOrPlainWhiteInsideAnEvenContourBand) {
           {false, false, 49.5, 0.5, 3.0}}) {
         r.addContours = geometry;
         ortho = !perspective;
-        if (perspective) projection = glm::perspective(2.0f * std::atan(0.2f), 1.0f, 1.0f, 20.0f);
+        projection = perspective ? glm::perspective(2.0f * std::atan(0.2f), 1.0f, 1.0f, 20.0f)
+                                 : glm::ortho(-2.0f, 2.0f, -2.0f, 2.0f, 1.0f, 20.0f);
         drawFrame();
         for (double angle = 0.1; angle < 2 * M_PI; angle += M_PI / 8) {
-            // The first run of dark pixels walking outward from the centre.
             double from = -1, s = 0;
             for (; s < 95; s += 0.25) {
                 const bool dark =
-                    shows(readPixel(int(100 + s * std::cos(angle)), int(100 + s * std::sin(angle))),
-                          0.0f, 0.0f, 0.0f, 0.05f);
+                    shows(readPixel(int(100 + s * cos(angle)), int(100 + s * sin(angle))), 0, 0, 0,
+                          0.05f);
                 if (dark && from < 0) from = s;
                 if (!dark && from >= 0) break;
             }
             EXPECT_NEAR(from, start, 1.5) << "perspective " << perspective << ", " << angle;
             EXPECT_TRUE(s - from >= minLength && s - from <= maxLength)
-                << s - from << ", geometry " << geometry << ", perspective " << perspective;
+                << s - from << ", " << geometry;
         }
-        projection = glm::ortho(-2.0f, 2.0f, -2.0f, 2.0f, 1.0f, 20.0f);
     }
 }
 
-TEST_F(FrameLook, UAlongTheVesselAndVAcrossIt) {
-    loadParts({tube(-1.5, 1.5, 0.5, 64, 48)});
-    r.paramU = (r.V.col(0).array() + 1.5).matrix();  // 0 to 3 along the tube
-    r.hasU = true;
+// Every effect on a thin capped vessel in front of a wide open one, against
+// the pictures of when every pass shaded every pixel (MORVIK_WRITE_REFERENCE=1
+// rewrites them): the flood no longer runs through the background, so a few
+// pixels may move.
+TEST_F(FrameLook, EveryEffectStaysWithinABoundOfTheReferencePictures) {
+    const int w = 96, h = 72;
+    setSize(w, h);
+    loadParts({tube(-1.5, 1.5, 0.3, Eigen::Vector3d(0, 0.2, 1)),
+               tube(-1.3, 1.6, 0.6, Eigen::Vector3d(0.1, -0.3, -1), true)});
+    r.paramU = (r.V.col(0).array() + 1.5).matrix();  // U from 0 to 3 along x
     r.maxU = 3.0;
     glBindBuffer(GL_ARRAY_BUFFER, r.paramVbo);
+    r.hasU = r.scalar_field.enabled = r.hatching.enabled = r.decals.enabled = true;
     r.uploadParameters();
-    r.useBlinnPhong = false;
-    r.scalar_field.enabled = true;
-    unsigned char map[256 * 3] = {};  // a middle row of the colour map (256 by 8)
-    glGetTextureSubImage(r.gradientTextureId, 0, 0, 4, 0, 256, 1, 1, GL_RGB, GL_UNSIGNED_BYTE,
-                         sizeof map, map);
-    for (bool invert : {true, false}) {
-        r.scalar_field.invert = invert;
+    r.isolines.enabled[0] = r.isolines.enabled[1] = true;
+    r.isolines.freq[0] = 20.0f;
+    r.time = 1.25f;
+    view = glm::lookAt(glm::vec3(0, 0, 10), glm::vec3(0), glm::vec3(1, 0, 0));  // vessels upright
+    // The second view (perspective, contour lines) has the eye in the front vessel's box.
+    for (const char* name : {"reference_ortho.png", "reference_inside.png"}) {
         drawFrame();
-        for (double x = -1.3; x <= 1.3; x += 0.2) {
-            const double u = (x + 1.5) / 3.0;
-            const unsigned char* want = map + 3 * std::lround((invert ? 1 - u : u) * 255);
-            EXPECT_TRUE(
-                shows(pixelAt(x, 0.1), want[0] / 255.0f, want[1] / 255.0f, want[2] / 255.0f, 0.04f))
-                << "x " << x << " invert " << invert;
+        std::vector<unsigned char> rgb(w * h * 3);  // 96 x 3 bytes: rows stay 4-aligned
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        const std::string path = MORVIK_SOURCE_DIR "/tests/render_frame/data/" + std::string(name);
+        if (std::getenv("MORVIK_WRITE_REFERENCE"))
+            stbi_write_png(path.c_str(), w, h, 3, rgb.data(), w * 3);
+        int fileW = 0, fileH = 0, n = 0;
+        unsigned char* want = stbi_load(path.c_str(), &fileW, &fileH, &n, 3);
+        ASSERT_TRUE(want && fileW == w && fileH == h) << path;
+        int moved = 0, largest = 0;
+        for (int i = 0; i < w * h; ++i) {
+            int d = 0;
+            for (int k = 0; k < 3; ++k) d = std::max(d, std::abs(rgb[3 * i + k] - want[3 * i + k]));
+            moved += d > 1;
+            largest = std::max(largest, d);
         }
-    }
-
-    // Isolines of U: frequency - 1 dark runs along a row inside the tube.
-    r.scalar_field.enabled = false;
-    r.isolines.enabled[0] = true;
-    for (int freq : {10, 20, 0}) {  // a frequency of 0 draws no line at all
-        r.isolines.freq[0] = static_cast<float>(freq);
-        drawFrame();
-        int runs = 0;  // a line between two pixels shades both
-        for (int x = 28; x < 172; ++x)
-            runs += readPixel(x, 110).r < 0.8f && (x == 28 || readPixel(x - 1, 110).r >= 0.8f);
-        EXPECT_EQ(runs, std::max(freq - 1, 0)) << freq;
-    }
-
-    // V across the tube, shown as grey under a contour band of 2 pixels.
-    r.contourWidth = 0.04f / (r.meshRadius * 0.002f);
-    r.debug_float = 1.0f;
-    drawFrame();
-    // Radius 25 pixels about row 100: V = distance from the contour / 25.
-    EXPECT_GT(readPixel(100, 100).r, 0.93f);
-    for (int d = 3; d <= 21; d += 6) {
-        EXPECT_NEAR(readPixel(100, 75 + d).r, d / 25.0f, 0.08f) << d;
-        EXPECT_NEAR(readPixel(100, 124 - d).r, d / 25.0f, 0.08f) << d;
+        stbi_image_free(want);
+        EXPECT_LE(moved, w * h / 200) << name;  // half a percent
+        EXPECT_LE(largest, 160) << name;
+        r.addContours = ortho = r.scalar_field.invert = false;
+        r.isolines.freq[1] = 0.0f;  // draws no line at all
+        view = glm::lookAt(glm::vec3(0.5, -0.4, 1.0), glm::vec3(0, -0.3, -1), glm::vec3(0, 1, 0));
+        projection = glm::perspective(1.2f, float(w) / h, 0.05f, 20.0f);
     }
 }

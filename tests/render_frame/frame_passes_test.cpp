@@ -1,10 +1,6 @@
-// The passes around the image: the caller's state given back, the jump
-// flood against a brute-force search, its step count and result buffer, the
-// endpoint spheres and the draw's entry check.
-#include "child_process.h"
-#include "frame_fixture.h"
-#include "render/framebuffer.h"
+#include "render/draw_passes.h"
 #include "render/gl_state.h"
+#include "render_scene.h"
 
 static GLuint boundTexture(int unit) {
     GLint name = 0;
@@ -12,10 +8,70 @@ static GLuint boundTexture(int unit) {
     return GLuint(name);
 }
 
-using FramePasses = FrameTest;
+using FramePasses = RenderScene;
 
-TEST_F(FramePasses, TheCallersFramebuffersViewportAndClearColourComeBack) {
-    loadParts({unitSphere(32, 16)});
+// 65 wide: seven steps, the result in the second target. A thin tube across
+// a wide one behind it. Drawn pixels find their nearest seed not behind their
+// own surface; the background only within the contour's fringe (1.5 pixels).
+TEST_F(FramePasses, JumpFloodFindsTheNearestSeed) {
+    const int w = 65, h = 47;
+    setSize(w, h);
+    loadParts({tube(-1.5, 1.5, 0.3, Eigen::Vector3d(0.3, 0.2, 1)),
+               tube(-1.2, 1.6, 0.5, Eigen::Vector3d(0, -0.3, -1))});
+    std::vector<float> seeds(w * h * 4), result(w * h * 4);  // of the last two steps
+    for (bool depthAware : {true, false}) {
+        r.depthAwareJFA = depthAware;  // blind, with no band: the rims are the seeds
+        r.contourWidth = depthAware ? 0.1f / (r.meshRadius * 0.002f) : 0.0f;
+        drawFrame();
+        ASSERT_EQ(boundTexture(2), r.jfaFramebuffers[1]->colorTextures[0]);
+        for (auto [k, texels] : {std::pair{0, &seeds}, {1, &result}})
+            glGetTextureImage(r.jfaFramebuffers[k]->colorTextures[0], 0, GL_RGBA, GL_FLOAT,
+                              w * h * 16, texels->data());
+        std::vector<bool> in(w * h, false);  // outside the footprint nothing is read
+        for (const PixelBox& s : meshFootprint(r, view, projection).strips)
+            for (int y = s.y; y < s.y + s.height; ++y)
+                std::fill_n(in.begin() + y * w + s.x, s.width, true);
+        int checked = 0, wrong = 0;
+        for (int p = 0; p < w * h; ++p) {
+            const float own = in[p] ? seeds[4 * p + 3] : 0.0f;  // outside: stale, background
+            double best = 1e30;
+            for (int i = 0; i < w * h; ++i) {
+                const float* s = &seeds[4 * i];
+                if (in[i] && s[0] >= 0 && !(depthAware && own != 0.0f && own > s[2]))
+                    best = std::min(best, std::hypot(s[0] - (p % w + 0.5), s[1] - (p / w + 0.5)));
+            }
+            const bool wanted = own != 0.0f ? best < 1e29 : best < 1.5;
+            ASSERT_TRUE(in[p] ? (result[4 * p + 3] > 0.5f) == wanted : !wanted)
+                << p % w << "," << p / w;
+            checked += in[p] && wanted;
+            wrong += in[p] && wanted && std::abs(result[4 * p] - best) > 1e-3;
+        }
+        EXPECT_GT(checked, w * h / 4);  // jump flooding may miss in rare spots
+        EXPECT_LE(wrong, checked / 100) << "depth aware " << depthAware;
+    }
+    r.isolines.enabled[1] = true;  // V's one reader: the V step marches, half widths > 0
+    drawFrame();
+    glGetTextureImage(r.jfaFramebuffers[1]->colorTextures[0], 0, GL_RGBA, GL_FLOAT, w * h * 16,
+                      result.data());
+    float widest = 0.0f;
+    for (int p = 0; p < w * h; ++p) widest = std::max(widest, result[4 * p + 1]);
+    EXPECT_GT(widest, 2.0f);
+    setSize(1, 1);  // no step at all: the composition reads the seed image itself
+    drawFrame();
+    EXPECT_EQ(boundTexture(2), r.gBuffer->colorTextures[0]);
+}
+
+// Endpoints at the cap centres (x = -1.5, 1.5: columns 25, 175); spheres of
+// radius 0.3 (15 pixels) about row 100, looked at in row 102. The first frame
+// goes to a caller with a viewport, bindings and clear colour of its own.
+TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
+    loadParts({tube(-1.5, 1.5, 0.3)});
+    int a = -1, b = -1;  // the caps' hubs, root first
+    for (int i = 0; i < r.V.rows(); ++i)
+        if (r.V.row(i).tail<2>().norm() < 1e-9) (r.V(i, 0) < 0 ? a : b) = i;
+    r.endpoints = {std::min(a, b), std::max(a, b)};
+    r.rootIndex = a;
+    r.sphereSize = 0.3f / (r.meshRadius * 0.01f);
     GLuint readFbo = 0;
     glCreateFramebuffers(1, &readFbo);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, readFbo);
@@ -25,7 +81,6 @@ TEST_F(FramePasses, TheCallersFramebuffersViewportAndClearColourComeBack) {
     glViewport(20, 30, 100, 120);
     glClearColor(0.1f, 0.2f, 0.3f, 0.4f);
     r.renderEndpoints = true;
-    r.endpoints = {0};
     r.draw(view, projection, true);
     std::vector<GLint> state(6);  // draw and read framebuffers, viewport
     std::vector<float> clear(4);
@@ -36,111 +91,27 @@ TEST_F(FramePasses, TheCallersFramebuffersViewportAndClearColourComeBack) {
     EXPECT_EQ(state, (std::vector<GLint>{GLint(callerFbo), GLint(readFbo), 20, 30, 100, 120}));
     EXPECT_EQ(clear, (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
     EXPECT_TRUE(glStateStack.empty());
-    // The copy covers the caller's viewport and nothing else.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, callerFbo);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, callerFbo);  // the copy fills that viewport alone
     glDeleteFramebuffers(1, &readFbo);
     EXPECT_TRUE(readPixel(10, 10).r == 0.25f && readPixel(125, 100).r == 0.25f);
     EXPECT_EQ(readPixel(22, 32).r, 0.5f);
-}
 
-TEST_F(FramePasses, JumpFloodFindsTheNearestSeed) {
-    // 65 wide: seven steps, so the seed image survives in the first target
-    // and the result lands in the second. A thin tube lies across a wide one
-    // behind it.
-    const int w = 65, h = 47;
-    setSize(w, h);
-    loadParts({tube(-1.5, 1.5, 0.3, 24, 8, Eigen::Vector3d(0.3, 0.2, 1)),
-               tube(-1.2, 1.6, 0.5, 24, 8, Eigen::Vector3d(0, -0.3, -1))});
-    r.contourWidth = 0.1f / (r.meshRadius * 0.002f);
-    auto readTarget = [&](int k) {
-        std::vector<float> texels(w * h * 4);
-        glGetTextureImage(r.jfaFramebuffers[k]->colorTextures[0], 0, GL_RGBA, GL_FLOAT,
-                          int(texels.size() * 4), texels.data());
-        return texels;
-    };
-
-    for (bool depthAware : {true, false}) {
-        r.depthAwareJFA = depthAware;
-        drawFrame();
-        ASSERT_EQ(boundTexture(2), r.jfaFramebuffers[1]->colorTextures[0]);
-        const std::vector<float> seeds = readTarget(0), result = readTarget(1);
-        int checked = 0, wrong = 0;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                // The nearest seed not behind this pixel's own surface.
-                const float own = seeds[4 * (y * w + x) + 3];
-                double best = 1e30;
-                for (int i = 0; i < w * h; ++i) {
-                    const float* s = &seeds[4 * i];
-                    if (s[0] < 0 || (depthAware && own != 0.0f && own > s[2])) continue;
-                    best = std::min(best, std::hypot(s[0] - (x + 0.5), s[1] - (y + 0.5)));
-                }
-                const float* got = &result[4 * (y * w + x)];
-                ASSERT_EQ(got[3] > 0.5f, best < 1e29) << x << "," << y;
-                checked += best < 1e29;
-                wrong += best < 1e29 && std::abs(got[0] - best) > 1e-3;
-            }
-        // Jump flooding may miss the exact nearest seed in rare spots.
-        EXPECT_GT(checked, w * h / 2);
-        EXPECT_LE(wrong, checked / 100) << "depth aware " << depthAware;
-    }
-}
-
-TEST_F(FramePasses, StepCountAndResultBufferFollowTheLargerSide) {
-    for (auto [w, h, steps] :
-         {std::tuple{1024, 768, 10}, {1025, 768, 11}, {512, 512, 9}, {1, 1, 0}}) {
-        setSize(w, h);
-        GLuint query = 0, primitives = 0;
-        glGenQueries(1, &query);
-        glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-        drawFrame();  // no mesh: every primitive belongs to a full-screen pass
-        glEndQuery(GL_PRIMITIVES_GENERATED);
-        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
-        glDeleteQueries(1, &query);
-        // Two triangles per flood step, then the composition and the copy.
-        EXPECT_EQ(primitives, static_cast<GLuint>(2 * steps + 4)) << w << "x" << h;
-        EXPECT_EQ(boundTexture(2), r.jfaFramebuffers[steps % 2]->colorTextures[0]) << w << "x" << h;
-    }
-    // With no step at all the composition reads the seed image itself.
-    EXPECT_EQ(boundTexture(2), r.gBuffer->colorTextures[0]);
-    EXPECT_NEAR(readPixel(0, 0).r, 0.5f, 1e-4f);
-}
-
-TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
-    // Endpoints at the tube's cap centres; spheres of radius 0.3 (15 pixels).
-    loadParts({tube(-1.5, 1.5, 0.3, 32, 8)});
-    const int a = static_cast<int>(r.V.rows()) - 2;
-    r.endpoints = {a, a + 1};
-    r.rootIndex = a;
-    r.sphereSize = 0.3f / (r.meshRadius * 0.01f);
-    // Red, green, the grey background, or something else.
-    auto kind = [](Rgba p) {
+    auto kind = [](Rgba p) {  // red, green, the grey background, or something else
         if (p.r > p.g + 0.2f && p.r > p.b + 0.2f) return 'r';
         if (p.g > p.r + 0.2f && p.g > p.b + 0.2f) return 'g';
         return shows(p, 0.5f, 0.5f, 0.5f) ? '-' : '?';
     };
-    // What shows at the root and at the tip for each pair of flags.
     for (auto [root, ends, shown] :
          {std::tuple{0, 0, "--"}, {1, 0, "r-"}, {0, 1, "gg"}, {1, 1, "rg"}}) {
         r.renderRootpoint = root;
         r.renderEndpoints = ends;
         drawFrame();
-        EXPECT_EQ(std::string({kind(pixelAt(-1.65, 0.05)), kind(pixelAt(1.65, 0.05))}), shown);
+        EXPECT_EQ(std::string({kind(readPixel(17, 102)), kind(readPixel(182, 102))}), shown);
     }
-    // Translucent: the tube shows through the sphere's part over it.
-    EXPECT_GT(pixelAt(1.45, 0.05).r, 0.2f);
-
-    // No endpoint: no sphere, whatever the flags, and no depth test left on.
-    r.endpoints.clear();
+    EXPECT_GT(readPixel(172, 102).r, 0.2f);  // translucent: the tube shows through
+    r.endpoints.clear();  // no endpoint: no sphere whatever the flags, no depth test left on
     r.rootIndex = -1;
     drawFrame();
-    EXPECT_EQ(kind(pixelAt(-1.65, 0.05)), '-');
+    EXPECT_EQ(kind(readPixel(17, 102)), '-');
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-}
-
-TEST(FrameEntry, DrawingBeforeInitIsFatal) {
-    ChildResult r = runProgram(DRAW_BEFORE_INIT, {});
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.exitStatus, 255);
-    EXPECT_EQ(r.out, "FATAL ERROR: Assertion failed: Mesh not inited\n");
 }

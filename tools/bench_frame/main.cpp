@@ -1,21 +1,26 @@
-// Frames per second of the whole frame draw at 1024 by 768 with the example
-// tree and every effect on, against the G-buffer pass alone. Runs in its own
-// hidden window; the numbers go to standard output.
+// Time of each pass of the frame draw at 1024 by 768 with the example tree,
+// as a multiple of a plain full-screen copy pass (RGBA32F into RGBA32F, the
+// size and format of the frame's own targets) timed in the same frames: on a
+// shared machine only such ratios compare from run to run. Every pass is
+// wrapped in glFinish; each figure is the median over the frames of the
+// pass's time over that frame's copy time. Two views: the app's default
+// framing (where the tree reaches past the top and bottom), and zoomed so
+// that the whole tree just fills the window. Runs in its own hidden window;
+// the numbers go to standard output.
 //
-//   bench_frame [--frames N] [--mesh path] [--save image.png] [--effects list] [--zoom f]
+//   bench_frame [--frames N] [--mesh path] [--save image.png]
 //
-// --save writes one whole frame as a PNG (for looking at the image), with the
-// effects of the comma-separated list on (scalar, isolines, hatching, decals,
-// spheres, linecontour, vdebug, depthblind, oncontour); the default list is every effect.
+// --save writes one frame with every effect on as a PNG and exits.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <stb_image_write.h>
 
-#include <sys/resource.h>
-
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +28,8 @@
 #include "app/frame_loop.h"
 #include "app/load_mesh.h"
 #include "render/draw_passes.h"
+#include "render/framebuffer.h"
+#include "render/gl_state.h"
 #include "render/renderer.h"
 #include "render/shader_program.h"
 
@@ -31,61 +38,156 @@ namespace {
 const int benchWidth = 1024;
 const int benchHeight = 768;
 
-void setEffects(const std::string& list) {
-    auto has = [&](const char* name) { return list.find(name) != std::string::npos; };
-    renderer.scalar_field.enabled = has("scalar");
-    renderer.isolines.enabled[0] = renderer.isolines.enabled[1] = has("isolines");
-    renderer.hatching.enabled = has("hatching");
-    renderer.decals.enabled = has("decals");
-    renderer.renderEndpoints = renderer.renderRootpoint = has("spheres");
-    renderer.addContours = !has("linecontour");
-    renderer.debug_float = has("vdebug") ? 1.0f : 0.0f;
-    renderer.depthAwareJFA = !has("depthblind");
-    renderer.scalar_field.onContour = renderer.decals.onContour = has("oncontour");
+void setEveryEffect(bool on) {
+    renderer.scalar_field.enabled = on;
+    renderer.isolines.enabled[0] = renderer.isolines.enabled[1] = on;
+    renderer.hatching.enabled = on;
+    renderer.decals.enabled = on;
+    renderer.renderEndpoints = renderer.renderRootpoint = on;
 }
 
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           1e-6 * (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+glm::mat4 projection() {
+    return orthographicMatrix(camera, renderer.meshCenter, renderer.meshRadius);
 }
 
-// Frames per second, and the processor time per frame over every thread: a
-// software rasteriser on a shared machine is better judged by the second.
-void measure(const char* label, int frames, void (*drawOnce)(const glm::mat4&, const glm::mat4&)) {
-    const glm::mat4 view = viewMatrix(camera);
-    const glm::mat4 projection = perspectiveMatrix(camera);
-    drawOnce(view, projection);  // warm-up: shader and driver caches
+// Milliseconds of one call, with the queue drained before and after.
+double timed(const std::function<void()>& pass) {
     glFinish();
-    const double cpuStart = cpuSeconds();
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < frames; ++i) {
-        renderer.time = 0.01f * i;
-        drawOnce(view, projection);
-    }
+    const auto start = std::chrono::steady_clock::now();
+    pass();
     glFinish();
-    std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    printf("%-28s %7.1f frames per second, %7.1f ms processor time per frame\n", label,
-           frames / seconds.count(), 1000.0 * (cpuSeconds() - cpuStart) / frames);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
-void drawWhole(const glm::mat4& view, const glm::mat4& projection) {
+// The baseline: the composed image copied by the "render_tex" program into
+// the spare target, which has the same size and format and which no pass uses.
+void copyPass() {
+    Framebuffer* target = renderer.spareFramebuffer;
+    glBindFramebuffer(GL_FRAMEBUFFER, target->fbo);
+    // Whatever the frame left on: a copy tests nothing and blends nothing.
+    GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glViewport(0, 0, target->width, target->height);
+    ShaderProgram* p = renderer.programs[Renderer::RENDER_TEX];
+    glUseProgram(p->programId);
+    glUniform1i(p->uniformLocation("texFinal"), 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, renderer.finalFramebuffer->colorTextures[0]);
+    drawFullScreen(renderer);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (depthTest) glEnable(GL_DEPTH_TEST);
+}
+
+void wholeFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderer.draw(view, projection, false);
+    renderer.draw(viewMatrix(camera), projection(), true);
 }
 
-void drawGBufferOnly(const glm::mat4& view, const glm::mat4& projection) {
-    drawGBuffer(renderer, view, projection, false);
+struct Row {
+    std::string name;
+    std::vector<double> ms, ratio;
+};
+
+// One frame pass by pass, as Renderer::draw runs them; each pass's time goes
+// to its row, named on first use.
+void framePassByPass(std::vector<Row>& rows, double copyMs) {
+    size_t next = 0;
+    auto record = [&](const std::string& name, const std::function<void()>& pass) {
+        if (next == rows.size()) rows.push_back({name, {}, {}});
+        const double ms = timed(pass);
+        rows[next].ms.push_back(ms);
+        rows[next++].ratio.push_back(ms / copyMs);
+    };
+    const glm::mat4 view = viewMatrix(camera), proj = projection();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    pushGLState();
+    const MeshFootprint footprint = meshFootprint(renderer, view, proj);
+    record("G-buffer", [&] { drawGBuffer(renderer, view, proj, true, footprint); });
+    record("flood set-up", [&] { beginJumpFlood(renderer, footprint); });
+    int src = 0;
+    for (int i = jumpFloodStepCount(renderer.width, renderer.height) - 1; i >= 0; --i) {
+        const std::string name = i > 0 ? "flood step " + std::to_string(1 << i) : "V step (1)";
+        record(name, [&] { drawJumpFloodStep(renderer, i, src, footprint); });
+        src = 1 - src;
+    }
+    endJumpFlood();
+    const GLuint flood = renderer.jfaFramebuffers[src]->colorTextures[0];
+    record("composition", [&] { drawFinal(renderer, view, flood, footprint); });
+    record("endpoint spheres", [&] { drawEndpointSpheres(renderer, view, proj); });
+    popGLState();
+    record("final to screen", [&] { drawFinalToScreen(renderer); });
 }
 
-void drawGBufferAndFlood(const glm::mat4& view, const glm::mat4& projection) {
-    drawGBuffer(renderer, view, projection, false);
-    drawJumpFlood(renderer);
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+// Share of the window that shows the mesh or its contour: where the
+// G-buffer pass left a depth nearer than the cleared 1.
+double drawnShare() {
+    wholeFrame();
+    std::vector<float> depth(size_t(benchWidth) * benchHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, renderer.gBuffer->fbo);
+    glReadPixels(0, 0, benchWidth, benchHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    size_t drawn = 0;
+    for (float d : depth) drawn += d < 1.0f;
+    return double(drawn) / depth.size();
+}
+
+void measureView(const char* label, int frames) {
+    setEveryEffect(true);
+    printf("\n%s: %.1f %% of the pixels show the mesh or its contour\n", label,
+           100.0 * drawnShare());
+    std::vector<Row> rows;
+    Row copy{"copy pass (baseline)", {}, {}}, on{"whole frame, every effect on", {}, {}},
+        off{"whole frame, every effect off", {}, {}};
+    wholeFrame();  // warm-up: shader variants and driver caches
+    for (int f = 0; f < frames; ++f) {
+        renderer.time = 0.01f * f;
+        const double copyMs = timed(copyPass);
+        copy.ms.push_back(copyMs);
+        copy.ratio.push_back(1.0);
+        setEveryEffect(true);
+        const double onMs = timed(wholeFrame);
+        setEveryEffect(false);
+        const double offMs = timed(wholeFrame);
+        setEveryEffect(true);
+        framePassByPass(rows, copyMs);
+        on.ms.push_back(onMs);
+        on.ratio.push_back(onMs / copyMs);
+        off.ms.push_back(offMs);
+        off.ratio.push_back(offMs / copyMs);
+    }
+    rows.insert(rows.begin(), copy);
+    rows.push_back(on);
+    rows.push_back(off);
+    printf("%-32s %10s %10s\n", "pass", "ms", "x copy");
+    for (const Row& row : rows)
+        printf("%-32s %10.2f %10.2f\n", row.name.c_str(), median(row.ms), median(row.ratio));
+}
+
+// Zooms the orthographic view, about its centre, until the tree's
+// projected extent just fills the window (the whole tree in view, touching
+// two opposite edges). Returns the zoom factor.
+double zoomToFit() {
+    const glm::mat4 m = projection() * viewMatrix(camera) * renderer.modelMatrix;
+    float extent = 0.0f;
+    for (Eigen::Index i = 0; i < renderer.V.rows(); ++i) {
+        const glm::vec4 p = m * glm::vec4(float(renderer.V(i, 0)), float(renderer.V(i, 1)),
+                                          float(renderer.V(i, 2)), 1.0f);
+        extent = std::max({extent, std::abs(p.x / p.w), std::abs(p.y / p.w)});
+    }
+    if (extent > 0.0f) camera.distance *= extent;
+    return extent > 0.0f ? 1.0 / extent : 1.0;
 }
 
 void saveFrame(const std::string& path) {
-    drawWhole(viewMatrix(camera), perspectiveMatrix(camera));
+    setEveryEffect(true);
+    wholeFrame();
     std::vector<unsigned char> pixels(benchWidth * benchHeight * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, benchWidth, benchHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
@@ -97,15 +199,12 @@ void saveFrame(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int frames = 100;
-    float zoom = 1.0f;
-    std::string mesh, save, effects = "scalar,isolines,hatching,decals,spheres";
+    int frames = 25;
+    std::string mesh, save;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!strcmp(argv[i], "--frames")) frames = std::stoi(argv[i + 1]);
+        if (!strcmp(argv[i], "--frames")) frames = std::max(1, std::stoi(argv[i + 1]));
         if (!strcmp(argv[i], "--mesh")) mesh = argv[i + 1];
         if (!strcmp(argv[i], "--save")) save = argv[i + 1];
-        if (!strcmp(argv[i], "--effects")) effects = argv[i + 1];
-        if (!strcmp(argv[i], "--zoom")) zoom = std::stof(argv[i + 1]);
     }
 
     if (!glfwInit()) return 1;
@@ -130,15 +229,17 @@ int main(int argc, char** argv) {
     loadMesh(mesh);
     setFixedGLState();
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    setEffects(effects);
-    camera.distance /= zoom;
 
     if (!save.empty()) {
         saveFrame(save);
     } else {
-        measure("Whole frame, every effect:", frames, drawWhole);
-        measure("G-buffer and jump flood:", frames, drawGBufferAndFlood);
-        measure("G-buffer pass alone:", frames, drawGBufferOnly);
+        printf("\n%d by %d on %s; median of %d frames, each pass within glFinish\n", benchWidth,
+               benchHeight, reinterpret_cast<const char*>(glGetString(GL_RENDERER)), frames);
+        measureView("Default view", frames);
+        const double zoom = zoomToFit();
+        const std::string label = "Zoomed " + std::to_string(zoom).substr(0, 4) +
+                                  " times, so that the tree fills the window";
+        measureView(label.c_str(), frames);
     }
     shutDown();
     return 0;

@@ -8,6 +8,19 @@
 #include "render/renderer.h"
 #include "render/shader_program.h"
 
+namespace {
+
+// Filters and wraps of the texture bound to GL_TEXTURE_2D, in the order
+// minification, magnification, wrap s, wrap t.
+void setSampling(GLint minFilter, GLint magFilter, GLint wrap) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+}
+
+}  // namespace
+
 void Renderer::loadDecalTexture() {
     int w = 0, h = 0, channels = 0;
     unsigned char* data =
@@ -21,10 +34,7 @@ void Renderer::loadDecalTexture() {
     glBindTexture(GL_TEXTURE_2D, decalTextureId);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
     glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    setSampling(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT);
     glBindTexture(GL_TEXTURE_2D, 0);
     stbi_image_free(data);
 }
@@ -49,10 +59,7 @@ void Renderer::loadGradientTexture(std::string name) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, data);
     glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    setSampling(GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE);
     glBindTexture(GL_TEXTURE_2D, 0);
     stbi_image_free(data);
 }
