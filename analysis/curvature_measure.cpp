@@ -19,15 +19,10 @@ constexpr double kFar = std::numeric_limits<double>::infinity();
 // flat sheet gives an infinite one).
 constexpr size_t kMostVertices = 50000;
 
-double median(std::vector<double>& values) {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
 }  // namespace
 
-CurvatureMeasure::CurvatureMeasure(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F) : V_(V) {
+CurvatureMeasure::CurvatureMeasure(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F)
+    : V_(V), sections_(findEndSections(V, F)) {
     const int n = static_cast<int>(V.rows());
     geometry::vertex_adjacency(n, F, adjacency_);
     std::vector<int> faceCount(adjacency_.list.size(), 0);
@@ -56,13 +51,27 @@ CurvatureMeasure::CurvatureMeasure(const Eigen::MatrixXd& V, const Eigen::Matrix
             LV.row(F(f, k)) += w * (p[j] - p[k]);
         }
     }
+    // Area-weighted vertex normals: a sliver's hardly counts.
+    Eigen::MatrixXd normals = Eigen::MatrixXd::Zero(n, 3);
+    for (Eigen::Index f = 0; f < F.rows(); ++f) {
+        const Eigen::RowVector3d a = V.row(F(f, 1)) - V.row(F(f, 0));
+        const Eigen::RowVector3d c = a.cross(Eigen::RowVector3d(V.row(F(f, 2)) - V.row(F(f, 0))));
+        if (c.allFinite())
+            for (int k = 0; k < 3; ++k) normals.row(F(f, k)) += c;
+    }
     Eigen::SparseMatrix<double> M;
     geometry::massmatrix(V, F, geometry::MASSMATRIX_TYPE_VORONOI, M);
     q_.resize(static_cast<size_t>(n));
+    signed_.resize(static_cast<size_t>(n));
+    area_.resize(static_cast<size_t>(n));
     onBoundary_.assign(static_cast<size_t>(n), 0);
     for (int i = 0; i < n; ++i) {
         const double area = M.coeff(i, i);
-        q_[i] = area > 0.0 && std::isfinite(area) ? LV.row(i).norm() / area : kNaN;
+        const bool hasArea = area > 0.0 && std::isfinite(area);
+        q_[i] = hasArea ? LV.row(i).norm() / area : kNaN;
+        const double length = normals.row(i).stableNorm();
+        signed_[i] = hasArea && length > 0.0 ? LV.row(i).dot(normals.row(i)) / length / area : kNaN;
+        area_[i] = hasArea ? area : 0.0;
         for (int e = adjacency_.start[i]; e < adjacency_.start[i + 1]; ++e)
             if (faceCount[e] == 1) onBoundary_[i] = 1;
     }
@@ -77,34 +86,61 @@ CurvatureMeasure::CurvatureMeasure(const Eigen::MatrixXd& V, const Eigen::Matrix
     meanEdge_ = sum / count;
 }
 
-double CurvatureMeasure::around(int i) const {
-    std::vector<double> distance(q_.size(), kFar), values;
+double CurvatureMeasure::around(int i, bool* readsCut) const {
+    if (readsCut) *readsCut = false;
+    std::vector<double> distance(q_.size(), kFar);
+    std::vector<std::pair<double, double>> values;
     std::vector<int> touched;
-    double radius = 3.0 * meanEdge_;
-    for (int round = 0; round < 3; ++round) {
-        const double m = medianWithin(i, 3.0 * radius, distance, touched, values);
-        if (!(m > 0.0) || !std::isfinite(m)) return m;
-        radius = 2.0 / m;
+    // The scale: a reach that takes in as much as the local radius. A region
+    // flatter than its own reach (a flat cap's middle) is widened.
+    double reach = 9.0 * meanEdge_, m = kNaN;
+    for (int round = 0; round < 40; ++round) {
+        m = bendWithin(i, 0.0, reach, distance, touched, values);
+        if (!std::isfinite(m) || values.size() >= kMostVertices || m * reach >= 1.0) break;
+        reach *= 1.5;
     }
-    return medianWithin(i, 3.0 * radius, distance, touched, values);
+    if (!(m > 0.0) || !std::isfinite(m)) return m;
+    for (int round = 0; round < 3; ++round) {
+        const double next = bendWithin(i, 0.0, 3.0 / m, distance, touched, values);
+        if (!(next > 0.0) || !std::isfinite(next)) break;
+        m = next;
+    }
+    // The wall: between two and four radii away, past the end's own cap,
+    // whose bending would otherwise count against a wide end.
+    const double wall = bendWithin(i, 2.0 / m, 4.0 / m, distance, touched, values);
+    if (std::isfinite(wall) && wall > 0.0) m = wall;
+
+    // A cut end near the vertex, of about the vessel's width, gives the
+    // width exactly: the nearest of them (relative to its radius).
+    const EndSection* cut = nullptr;
+    double nearest = kCutReach;
+    for (const EndSection& section : sections_) {
+        const double d = (V_.row(i).transpose() - section.centre).norm() / section.radius;
+        if (d <= nearest && section.radius * m >= 0.5 && section.radius * m <= 2.0)
+            nearest = d, cut = &section;
+    }
+    if (!cut) return m;
+    if (readsCut) *readsCut = true;
+    return 1.0 / cut->radius;
 }
 
 // Dijkstra over the edges, nearest first, so that the vertex cap keeps the
 // nearest ones. `distance` comes and goes all infinite.
-double CurvatureMeasure::medianWithin(int i, double reach, std::vector<double>& distance,
-                                      std::vector<int>& touched,
-                                      std::vector<double>& values) const {
+double CurvatureMeasure::bendWithin(int i, double inner, double reach,
+                                    std::vector<double>& distance, std::vector<int>& touched,
+                                    std::vector<std::pair<double, double>>& values) const {
     using Entry = std::pair<double, int>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue;
     values.clear();
     distance[i] = 0.0;
     touched.assign(1, i);
     queue.emplace(0.0, i);
-    while (!queue.empty() && values.size() < kMostVertices) {
+    while (!queue.empty() && touched.size() < kMostVertices) {
         const auto [d, v] = queue.top();
         queue.pop();
         if (d > distance[v]) continue;
-        if (!onBoundary_[v] && std::isfinite(q_[v])) values.push_back(q_[v]);
+        if (d >= inner && !onBoundary_[v] && std::isfinite(signed_[v]))
+            values.emplace_back(signed_[v], area_[v]);
         for (int e = adjacency_.start[v]; e < adjacency_.start[v + 1]; ++e) {
             const int w = adjacency_.list[e];
             const double next = d + (V_.row(w) - V_.row(v)).norm();
@@ -115,9 +151,11 @@ double CurvatureMeasure::medianWithin(int i, double reach, std::vector<double>& 
         }
     }
     for (int v : touched) distance[v] = kFar;
-    if (values.empty()) return kNaN;
-    const double flat = 0.1 * median(values);
-    values.erase(std::remove_if(values.begin(), values.end(), [&](double q) { return q < flat; }),
-                 values.end());
-    return median(values);
+    // Curvature integrated over the region, over its area: fold lines
+    // (a mesh refined without smoothing holds all its bending there), bumps
+    // of either sign and slivers count for what they bend, not for how many
+    // vertices they have. Faces turned inward turn only the sign.
+    double bend = 0.0, area = 0.0;
+    for (const auto& [q, a] : values) bend += q * a, area += a;
+    return area > 0.0 ? std::abs(bend) / area : kNaN;
 }

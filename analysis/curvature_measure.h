@@ -7,20 +7,30 @@
 // a sphere. A vertex without area has q_i = NaN.
 //
 // Read at the single vertex it fails on real ends: a flat cap gives 0, a
-// sliver or an open rim anything. Around a vertex it is the median of q over
-// the vertices within an edge-path distance of three local radii, leaving
-// out boundary vertices (on an edge of one face) and those whose q is below
-// a tenth of the neighbourhood's median (flat caps). The local radius starts
-// at three mean edge lengths and is set to 2 / median three times: q is 1/r
-// on a tube's wall but 2/r on a round end's cap, and the larger radius
-// reaches past the cap, so that every end, round, flat-capped or open,
-// reads its own vessel's wall, 1/r.
+// sliver or an open rim anything, and a mesh refined without smoothing holds
+// all its bending on the old edges. Around a vertex it is the bending
+// integrated over a region, over the region's area: |sum H_k . n_k A_k| /
+// sum A_k (n_k the area-weighted vertex normal, boundary vertices left out),
+// which counts folds, bumps of either sign and slivers for what they bend.
+// The region's reach starts at nine mean edge lengths and widens until it
+// takes in a local radius (1 / the reading); three readings within three
+// radii set the radius, and the wall is read between two and four radii
+// away, past the end's own cap: 1/r on a tube of radius r, whether its end
+// is round, flat-capped or open. Where a cut end (a flat cap or a boundary
+// loop, findEndSections) lies within kCutReach of its radii of the vertex,
+// with a radius within a factor of two of the wall's, its exact radius
+// gives the reading: 1 / radius.
 // Scaling the mesh by s scales both measures by 1/s.
 
 #include <Eigen/Core>
 #include <vector>
 
+#include "analysis/end_sections.h"
 #include "geometry/vertex_adjacency.h"
+
+// How far, in its own radii, a cut end's centre may lie from a vertex that
+// reads it.
+constexpr double kCutReach = 2.5;
 
 class CurvatureMeasure {
   public:
@@ -29,17 +39,23 @@ class CurvatureMeasure {
 
     double at(int i) const { return q_[i]; }
 
-    // NaN when no vertex around i has a finite measure. Thread-safe.
-    double around(int i) const;
+    // NaN when no vertex around i has a finite measure. `readsCut`, when
+    // given, tells whether a cut end gave it. Thread-safe.
+    double around(int i, bool* readsCut = nullptr) const;
 
   private:
-    // The median measure within edge-path distance `reach` of i, flats left out.
-    double medianWithin(int i, double reach, std::vector<double>& distance,
-                        std::vector<int>& touched, std::vector<double>& values) const;
+    // |sum of H_k . n_k A_k| / sum of A_k over the vertices k at an edge-path
+    // distance from i in [inner, reach], boundary vertices left out.
+    double bendWithin(int i, double inner, double reach, std::vector<double>& distance,
+                      std::vector<int>& touched,
+                      std::vector<std::pair<double, double>>& values) const;
 
     const Eigen::MatrixXd& V_;
     geometry::VertexAdjacency adjacency_;
     std::vector<double> q_;
+    std::vector<double> signed_;  // H_i . n_i, n_i the area-weighted normal
+    std::vector<double> area_;    // Voronoi areas, 0 where there is none
     std::vector<char> onBoundary_;
     double meanEdge_ = 0.0;
+    std::vector<EndSection> sections_;
 };

@@ -10,8 +10,11 @@
 
 namespace {
 
-// How much longer than wide (in standard deviations) a neighbourhood must be.
+// How much longer than wide (in standard deviations) a neighbourhood must be
+// to be read as a curve; and how closely what leaves a blob must keep to one
+// direction (the length of the mean of its unit directions).
 constexpr double kElongation = 2.0;
+constexpr double kLeavingCone = 0.7;
 
 // Points, or groups of points in one grid cell, with their summed weight.
 struct Cluster {
@@ -83,21 +86,28 @@ void forNeighbours(const Level& level, const Cluster& at, const Visit& visit) {
 }
 
 // All within the radius lie in the closed half-space facing the farthest of
-// them, but for a share of kEndpointBehindShare of the weight; and they
-// stretch along one line, kElongation times as far (in standard deviations)
-// as across it: an end closes a curve, and what has shrunk to a ball (a
-// sphere's own contraction, say) has none.
+// them, but for a share of kEndpointBehindShare of the weight: an end closes
+// a curve.
+// A neighbourhood that does not stretch along one line, kElongation times as
+// far (in standard deviations) as across it, is a blob: a wide vessel's end
+// contracts into a disc or a lump rather than a curve. Such a lump has a
+// thickness, so only what lies more than kEndpointSlab of the radius behind
+// counts; and it is an end only where its vessel leaves it: what lies in the
+// outer half of the radius must lie in one direction (kLeavingCone). A ball,
+// a whole closed piece shrunk on itself, has nothing there and no end.
 bool isEnd(const Level& level, const Cluster& at) {
     const Cluster* far = nullptr;
     double best = 0.0, total = 0.0;
-    Eigen::Vector3d sum = Eigen::Vector3d::Zero();
+    Eigen::Vector3d sum = Eigen::Vector3d::Zero(), leaving = Eigen::Vector3d::Zero();
     Eigen::Matrix3d moments = Eigen::Matrix3d::Zero();
+    double outer = 0.0;
     forNeighbours(level, at, [&](const Cluster& b, double d) {
         if (d > best || (d == best && d > 0.0 && b.member < far->member)) best = d, far = &b;
         const Eigen::Vector3d offset = b.centre - at.centre;
         total += b.weight;
         sum += b.weight * offset;
         moments += b.weight * offset * offset.transpose();
+        if (d >= 0.5 * at.radius) leaving += b.weight / d * offset, outer += b.weight;
     });
     if (!far) return false;
     const Eigen::Vector3d mean = sum / total;
@@ -105,11 +115,13 @@ bool isEnd(const Level& level, const Cluster& at) {
         Eigen::SelfAdjointEigenSolver<Eigen::Matrix3d>(moments / total - mean * mean.transpose(),
                                                        Eigen::EigenvaluesOnly)
             .eigenvalues();
-    if (!(variances(2) >= kElongation * kElongation * variances(1))) return false;
-    const Eigen::Vector3d farthest = far->centre - at.centre;
+    const bool blob = !(variances(2) >= kElongation * kElongation * variances(1));
+    if (blob && !(leaving.norm() >= kLeavingCone * outer)) return false;
+    const Eigen::Vector3d towards = (far->centre - at.centre).normalized();
+    const double slab = blob ? kEndpointSlab * at.radius : 0.0;
     double behind = 0.0;
     forNeighbours(level, at, [&](const Cluster& b, double) {
-        if ((b.centre - at.centre).dot(farthest) < 0.0) behind += b.weight;
+        if ((b.centre - at.centre).dot(towards) < -slab) behind += b.weight;
     });
     return behind <= kEndpointBehindShare * total;
 }

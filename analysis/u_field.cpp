@@ -12,6 +12,7 @@
 #include "geometry/avg_edge_length.h"
 #include "geometry/doublearea.h"
 #include "geometry/heat_geodesics.h"
+#include "geometry/heat_time_step.h"
 #include "geometry/per_face_normals.h"
 #include "geometry/principal_curvature.h"
 #include "platform/fatal.h"
@@ -41,7 +42,10 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     const double h = geometry::avg_edge_length(V, F);
     geometry::HeatGeodesicsData data;
     bool precomputed = false;
-    std::thread heat([&] { precomputed = geometry::heat_geodesics_precompute(V, F, h * h, data); });
+    std::thread heat([&] {
+        precomputed =
+            geometry::heat_geodesics_precompute(V, F, geometry::heat_time_step(V, F), data);
+    });
     Eigen::MatrixXd PD1, PD2;
     Eigen::VectorXd PV1, PV2;
     geometry::principal_curvature(V, F, PD1, PD2, PV1, PV2, 5, true);
