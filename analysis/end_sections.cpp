@@ -4,37 +4,66 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 
 namespace {
 
-uint64_t edgeKey(int a, int b) {
-    return (static_cast<uint64_t>(static_cast<uint32_t>(std::min(a, b))) << 32) |
-           static_cast<uint32_t>(std::max(a, b));
-}
+// The faces around each edge: every face's three edges sorted by their
+// vertex pair, so an edge's faces are one run.
+struct EdgeFaces {
+    std::vector<std::pair<uint64_t, int>> sorted;  // (edge key, face)
+    std::vector<int> runOf;                        // face * 3 + k -> its run's first entry
 
-void addLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
-              const std::unordered_map<uint64_t, std::vector<int>>& edgeFaces,
+    explicit EdgeFaces(const Eigen::MatrixXi& F) : runOf(static_cast<size_t>(F.rows()) * 3) {
+        sorted.reserve(runOf.size());
+        for (Eigen::Index f = 0; f < F.rows(); ++f)
+            for (int k = 0; k < 3; ++k)
+                sorted.emplace_back(key(F(f, k), F(f, (k + 1) % 3)), static_cast<int>(3 * f + k));
+        std::sort(sorted.begin(), sorted.end());
+        for (size_t first = 0, last = 0; first < sorted.size(); first = last) {
+            for (last = first; last < sorted.size() && sorted[last].first == sorted[first].first;)
+                ++last;
+            for (size_t k = first; k < last; ++k) runOf[sorted[k].second] = static_cast<int>(first);
+        }
+    }
+    static uint64_t key(int a, int b) {
+        return (static_cast<uint64_t>(static_cast<uint32_t>(std::min(a, b))) << 32) |
+               static_cast<uint32_t>(std::max(a, b));
+    }
+    // Calls visit(g) for every face g on edge k of face f, f itself too.
+    template <typename Visit>
+    void around(int f, int k, const Visit& visit) const {
+        const uint64_t edge = sorted[runOf[3 * f + k]].first;
+        for (size_t e = runOf[3 * f + k]; e < sorted.size() && sorted[e].first == edge; ++e)
+            visit(sorted[e].second / 3);
+    }
+    bool boundary(int f, int k) const {
+        const size_t first = runOf[3 * f + k];
+        return first + 1 == sorted.size() || sorted[first + 1].first != sorted[first].first;
+    }
+};
+
+void addLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, const EdgeFaces& edges,
               std::vector<EndSection>& sections) {
-    std::unordered_map<int, int> next;  // boundary half-edges as the faces turn
+    std::vector<int> next(static_cast<size_t>(V.rows()),
+                          -1);  // boundary half-edges as the faces turn
+    std::vector<int> starts;
     for (Eigen::Index f = 0; f < F.rows(); ++f)
         for (int k = 0; k < 3; ++k) {
             const int a = F(f, k), b = F(f, (k + 1) % 3);
-            if (a != b && edgeFaces.at(edgeKey(a, b)).size() == 1) next.emplace(a, b);
+            if (a != b && next[a] < 0 && edges.boundary(static_cast<int>(f), k))
+                next[a] = b, starts.push_back(a);
         }
-    std::unordered_map<int, char> walked;
-    for (const auto& [start, unused] : next) {
-        if (walked.count(start)) continue;
+    std::vector<char> walked(next.size(), 0);
+    for (int start : starts) {
+        if (walked[start]) continue;
         std::vector<int> loop{start};
         walked[start] = 1;
-        for (auto step = next.find(start); step != next.end() && step->second != start;
-             step = next.find(loop.back())) {
-            if (walked.count(step->second)) break;  // runs into another loop: not closed
-            loop.push_back(step->second);
-            walked[step->second] = 1;
+        for (int v = next[start]; v >= 0 && v != start && !walked[v]; v = next[v]) {
+            loop.push_back(v);
+            walked[v] = 1;
         }
-        const auto last = next.find(loop.back());
-        if (loop.size() < 3 || last == next.end() || last->second != start) continue;
+        // Closed: it comes back to its start (not into another loop).
+        if (loop.size() < 3 || next[loop.back()] != start) continue;
         EndSection s;
         double length = 0.0;
         for (size_t k = 0; k < loop.size(); ++k) {
@@ -49,8 +78,7 @@ void addLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
     }
 }
 
-void addCaps(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
-             const std::unordered_map<uint64_t, std::vector<int>>& edgeFaces,
+void addCaps(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, const EdgeFaces& edges,
              std::vector<EndSection>& sections) {
     const Eigen::Index faceCount = F.rows();
     Eigen::MatrixXd N(faceCount, 3);
@@ -72,14 +100,13 @@ void addCaps(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
         region.assign(1, static_cast<int>(seed));
         taken[seed] = 1;
         for (size_t k = 0; k < region.size(); ++k)
-            for (int e = 0; e < 3; ++e) {
-                const int f = region[k];
-                for (int g : edgeFaces.at(edgeKey(F(f, e), F(f, (e + 1) % 3))))
+            for (int e = 0; e < 3; ++e)
+                edges.around(region[k], e, [&](int g) {
                     if (!taken[g] && N.row(g).dot(N.row(seed)) >= within) {
                         taken[g] = 1;
                         region.push_back(g);
                     }
-            }
+                });
         if (static_cast<int>(region.size()) < kCapFaces) continue;
         double total = 0.0;
         Eigen::Vector3d centre = Eigen::Vector3d::Zero();
@@ -101,13 +128,9 @@ void addCaps(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
 }  // namespace
 
 std::vector<EndSection> findEndSections(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F) {
-    std::unordered_map<uint64_t, std::vector<int>> edgeFaces;
-    edgeFaces.reserve(static_cast<size_t>(F.rows()) * 2);
-    for (Eigen::Index f = 0; f < F.rows(); ++f)
-        for (int k = 0; k < 3; ++k)
-            edgeFaces[edgeKey(F(f, k), F(f, (k + 1) % 3))].push_back(static_cast<int>(f));
+    const EdgeFaces edges(F);
     std::vector<EndSection> sections;
-    addLoops(V, F, edgeFaces, sections);
-    addCaps(V, F, edgeFaces, sections);
+    addLoops(V, F, edges, sections);
+    addCaps(V, F, edges, sections);
     return sections;
 }

@@ -116,7 +116,7 @@ bool isEnd(const Level& level, const Cluster& at) {
                                                        Eigen::EigenvaluesOnly)
             .eigenvalues();
     const bool blob = !(variances(2) >= kElongation * kElongation * variances(1));
-    if (blob && !(leaving.norm() >= kLeavingCone * outer)) return false;
+    if (blob && !(outer > 0.0 && leaving.norm() >= kLeavingCone * outer)) return false;
     const Eigen::Vector3d towards = (far->centre - at.centre).normalized();
     const double slab = blob ? kEndpointSlab * at.radius : 0.0;
     double behind = 0.0;

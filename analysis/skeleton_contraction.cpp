@@ -114,6 +114,14 @@ void contractClosed(Eigen::MatrixXd& S, const Eigen::MatrixXi& F, double sL, int
             S = Sprev;
             break;
         }
+        // Contraction only shrinks: a volume that grows is the solve running
+        // away once the thin vessels have collapsed (their area weights
+        // blow up), and the points after it are thrown far off.
+        if (std::abs(vol) > std::abs(volume)) {
+            std::printf("vol = %f grew: stopping iterations and using previous point set\n", vol);
+            S = Sprev;
+            break;
+        }
 
         volume = vol;
         laplacian.build(S, L);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/curvature_measure.h"
+#include "analysis/end_sections.h"
 #include "analysis/endpoints.h"
 #include "child_process.h"
 #include "fp_traps.h"
@@ -99,4 +100,79 @@ TEST(FindRootPoint, LeastCurvedFirstWinsAndNaNNeverReplaces) {
     F.middleRows(small.F.rows(), small.F.rows()) = small.F.array() + n;
     EXPECT_EQ(findRootPoint({n + 7, 7}, V, F), n + 7);
     EXPECT_EQ(findRootPoint({7, n + 7}, V, F), 7);
+}
+
+// A wide vessel's end contracts into a disc, not a curve: the disc, with its
+// vessel leaving it, holds one end (as the curve's far end does). A ball,
+// a closed piece shrunk on itself with nothing leaving it, holds none.
+TEST(FindEndpoints, ABlobAtAVesselsEndIsAnEndABallIsNot) {
+    std::vector<double> points;
+    for (int k = 1; k <= 200; ++k) points.insert(points.end(), {0.05 * k, 0.0, 0.0});
+    const int farEnd = 199;
+    for (int j = -10; j <= 10; ++j)
+        for (int k = -10; k <= 10; ++k)
+            if (j * j + k * k <= 100) points.insert(points.end(), {0.0, 0.1 * j, 0.1 * k});
+    const int discEnd = static_cast<int>(points.size() / 3);
+    for (int i = -4; i <= 4; ++i)
+        for (int j = -4; j <= 4; ++j)
+            for (int k = -4; k <= 4; ++k)
+                if (i * i + j * j + k * k <= 16)
+                    points.insert(points.end(), {50.0 + 0.05 * i, 0.05 * j, 0.05 * k});
+    const int ballEnd = static_cast<int>(points.size() / 3);
+    const Eigen::MatrixXd S = P(points);
+    Eigen::MatrixXi F(farEnd, 3);  // along the curve: r = 0.1
+    for (int k = 0; k < farEnd; ++k) F.row(k) << k, k + 1, k + 1;
+    // Every point moved a vessel's radius, 1, in the contraction.
+    const Eigen::MatrixXd V = S.rowwise() + Eigen::RowVector3d(0, 0, 1);
+    std::vector<int> e;
+    findEndpoints(S, V, F, e);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_TRUE(e[0] == farEnd && e[1] > farEnd && e[1] < discEnd) << e[0] << " " << e[1];
+    EXPECT_LE(S.row(e[1]).norm(), 1.0);
+    for (int end : e) EXPECT_LT(end, ballEnd);
+}
+
+// Flat caps and boundary loops with their centres and radii, at any scale;
+// a sphere has neither.
+TEST(EndSections, CapsAndLoopsWithTheirRadiiAtAnyScale) {
+    for (double scale : {1e-3, 1.0, 1e3}) {
+        for (bool capped : {true, false}) {
+            const auto tube = capped ? test_meshes::cappedCylinder(scale, 8 * scale, 61, 48)
+                                     : test_meshes::cylinder(scale, 8 * scale, 61, 48);
+            std::vector<EndSection> s = findEndSections(tube.V, tube.F);
+            ASSERT_EQ(s.size(), 2u) << scale;
+            std::sort(s.begin(), s.end(), [](const EndSection& a, const EndSection& b) {
+                return a.centre.z() < b.centre.z();
+            });
+            for (int k = 0; k < 2; ++k) {
+                EXPECT_LT((s[k].centre - Eigen::Vector3d(0, 0, 8 * scale * k)).norm(),
+                          1e-9 * scale);
+                EXPECT_NEAR(s[k].radius / scale, 1.0, 0.01);
+            }
+        }
+        const auto ball = test_meshes::icosphere(scale, 3);
+        EXPECT_TRUE(findEndSections(ball.V, ball.F).empty()) << scale;
+    }
+}
+
+// Where some ends are cut (caps, loops), only those compete for the root:
+// the open tube's end wins over the sphere beside it, less curved though the
+// sphere is (2/3 against 1), whichever comes first.
+TEST(FindRootPoint, CutEndsAloneCompeteWhereAModelHasThem) {
+    const auto tube = test_meshes::cylinder(1.0, 8.0, 41, 32);
+    const auto sphere = test_meshes::icosphere(3.0, 3);
+    const int n = static_cast<int>(tube.V.rows());
+    Eigen::MatrixXd V(n + sphere.V.rows(), 3);
+    V << tube.V, sphere.V.rowwise() + Eigen::RowVector3d(20, 0, 0);
+    Eigen::MatrixXi F(tube.F.rows() + sphere.F.rows(), 3);
+    F << tube.F, sphere.F.array() + n;
+    bool cut = false;
+    const CurvatureMeasure measure(V, F);
+    EXPECT_NEAR(measure.around(0, &cut), 1.0, 0.01);
+    EXPECT_TRUE(cut);
+    EXPECT_NEAR(measure.around(n, &cut), 2.0 / 3.0, 0.05);
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(findRootPoint({n, 0}, V, F), 0);
+    EXPECT_EQ(findRootPoint({0, n}, V, F), 0);
+    EXPECT_EQ(findRootPoint({n}, V, F), n);
 }

@@ -13,6 +13,7 @@
 #include "child_process.h"
 #include "fp_traps.h"
 #include "geometry/read_triangle_mesh.h"
+#include "realdata.h"
 #include "vessel_tree.h"
 
 namespace {
@@ -163,6 +164,31 @@ TEST(RealDataKinds, RootAtTheInletAndUToTheFarthestTip) {
             EXPECT_LT((s.U / scale - t.U).cwiseAbs().maxCoeff(), 0.02 * t.U.maxCoeff()) << scale;
         }
     }
+}
+
+// A trunk ten times its thinnest branches on a fine mesh, capped and open:
+// the thin branches collapse long before the trunk, whose cut end contracts
+// into a blob, not a curve; the contraction must stop before the solve runs
+// away. An endpoint at the trunk's end and at every tip, none on a side.
+TEST(RealDataKinds, WideTrunkCappedAndOpenOnAFineMesh) {
+    for (Ends ends : {Ends::Flat, Ends::Open}) {
+        const Tree t = generated({6, 70000, 4, Shape::WideTrunk, ends}).analyse(false);
+        std::vector<int> expected(t.lines.tips.size() + 1);
+        std::iota(expected.begin(), expected.end(), -1);
+        EXPECT_EQ(t.ends(), expected) << int(ends);
+        EXPECT_EQ(t.endAt(t.root), -1) << int(ends);
+    }
+}
+
+// A flow extension of needle triangles ten times the other edges, open (the
+// heat spreads worst there): the heat distance from the root still grows to
+// the farthest tip, past the straight line, and U with it.
+TEST(RealDataKinds, FlowExtensionOfNeedleTriangles) {
+    Tree t = generated({12, 15000, 4, Shape::Bushy, Ends::Open, false, 1.0, 20.0});
+    t.roundEnds = false;
+    expectTreeAnalysis(t.analyse());
+    const Eigen::VectorXd path = realdata::edgePathDistances(t.V, t.F, t.root);
+    EXPECT_GT(t.U.maxCoeff(), 0.9 * path.maxCoeff());
 }
 
 TEST(AnyResolution, EveryTipFromTwentyFiveToTwoHundredThousandVertices) {

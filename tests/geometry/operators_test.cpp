@@ -9,6 +9,7 @@
 #include "geometry/avg_edge_length.h"
 #include "geometry/cotmatrix.h"
 #include "geometry/heat_geodesics.h"
+#include "geometry/heat_time_step.h"
 #include "geometry/massmatrix.h"
 #include "geometry/principal_curvature.h"
 #include "test_meshes.h"
@@ -181,4 +182,26 @@ TEST(HeatGeodesics, BadTimeStepsSourcesAndTheEmptyMesh) {
     VectorXd D;
     geometry::heat_geodesics_solve(data, Vector2i(5, 1000), D);
     EXPECT_TRUE(D.size() == m.V.rows() && D(5) == 0.0);
+}
+
+// The squared mean edge length where the edges are even, exactly; where
+// long edges make up a tenth or more of the mesh's edge length, a quarter
+// of the square of the length below which nine tenths lie. Scaling the mesh
+// by s scales t by s^2.
+TEST(HeatTimeStep, SquaredMeanEdgeUnlessLongEdgesMakeUpTheMesh) {
+    const Mesh even = test_meshes::icosphere(1.0, 3);
+    const double h = geometry::avg_edge_length(even.V, even.F);
+    EXPECT_EQ(geometry::heat_time_step(even.V, even.F), h * h);
+    // Half the rings of a tube ten times as far apart (5 instead of 0.5): a
+    // needle band that holds most of the edge length.
+    Mesh needles = test_meshes::cylinder(1.0, 20.0, 41, 32);
+    for (Index i = 0; i < needles.V.rows(); ++i)
+        if (needles.V(i, 2) > 10.0) needles.V(i, 2) = 10.0 + 10.0 * (needles.V(i, 2) - 10.0);
+    const double t = geometry::heat_time_step(needles.V, needles.F);
+    EXPECT_NEAR(t, 0.25 * 5.0 * 5.0, 0.05);
+    EXPECT_GT(t, std::pow(geometry::avg_edge_length(needles.V, needles.F), 2));
+    for (double scale : {1e-3, 1e3}) {
+        const MatrixXd scaled = scale * needles.V;
+        EXPECT_NEAR(geometry::heat_time_step(scaled, needles.F) / (scale * scale), t, 1e-9 * t);
+    }
 }

@@ -203,6 +203,30 @@ void closeRim(Work& m, const Cut& cut, const std::vector<std::pair<int, int>>& r
         m.F.emplace_back(outer[i], outer[(i + 1) % outer.size()], centre);
 }
 
+// A flow extension: the rim carried straight on along the cut's normal by
+// `length`, in rings `spacing` apart (long needle triangles between them).
+// The rim and the cut's centre move to its far end.
+void extend(Work& m, Cut& cut, std::vector<std::pair<int, int>>& rim, double length,
+            double spacing) {
+    const int rings = std::max(1, int(std::lround(length / spacing)));
+    std::map<int, int> current;  // rim vertex -> its copy on the latest ring
+    for (const auto& [a, b] : rim) current[a] = a, current[b] = b;
+    for (int k = 1; k <= rings; ++k) {
+        std::map<int, int> next;
+        for (const auto& [v, unused] : current) {
+            next[v] = int(m.V.size());
+            m.V.push_back(m.V[v] + (length * k / rings) * cut.normal);
+        }
+        for (const auto& [a, b] : rim) {
+            m.F.emplace_back(current[a], current[b], next[b]);
+            m.F.emplace_back(current[a], next[b], next[a]);
+        }
+        current.swap(next);
+    }
+    for (auto& [a, b] : rim) a = current[a], b = current[b];
+    cut.centre += length * cut.normal;
+}
+
 }  // namespace
 
 std::vector<Cut> trimEnds(CentreLines& lines) {
@@ -237,7 +261,7 @@ std::vector<Cut> trimEnds(CentreLines& lines) {
     return cuts;
 }
 
-void cutEnds(std::vector<Cut> cuts, bool cap, bool slivers, Eigen::MatrixXd& V,
+void cutEnds(std::vector<Cut> cuts, bool cap, bool slivers, double extension, Eigen::MatrixXd& V,
              Eigen::MatrixXi& F) {
     if (F.rows() == 0) return;
     Work m;
@@ -257,7 +281,8 @@ void cutEnds(std::vector<Cut> cuts, bool cap, bool slivers, Eigen::MatrixXd& V,
         // triangles there into long, very thin strips.
         if (slivers)
             for (double offset : {0.003, 0.01, 0.03}) slice(m, cut, -offset * h, 0.0);
-        const auto rim = cutAway(m, cut, 1e-6 * h);
+        auto rim = cutAway(m, cut, 1e-6 * h);
+        if (&cut == &cuts[0] && extension > 0) extend(m, cut, rim, extension, 10 * h);
         if (cap) closeRim(m, cut, rim, h, slivers);
         m.removed.resize(m.F.size(), 0);
     }

@@ -95,8 +95,10 @@ struct Cut {
 std::vector<Cut> trimEnds(CentreLines& lines);
 // Cuts the mesh at each plane, then closes each rim with a flat cap (`cap`)
 // or leaves it open. With `slivers`, caps are fans and needle rings follow
-// the rims.
-void cutEnds(std::vector<Cut> cuts, bool cap, bool slivers, Eigen::MatrixXd& V, Eigen::MatrixXi& F);
+// the rims. An `extension` > 0 carries the first (the root's) rim on
+// straight by that length before it is closed or left open.
+void cutEnds(std::vector<Cut> cuts, bool cap, bool slivers, double extension, Eigen::MatrixXd& V,
+             Eigen::MatrixXi& F);
 
 // The closed, outward, manifold mesh of the tubes around `lines`, with about
 // targetVertices vertices.

@@ -171,7 +171,10 @@ void treeMesh(const TreeOptions& options, Eigen::MatrixXd& V, Eigen::MatrixXi& F
             target = std::max(0.5 * target, target - 9 * 2 * M_PI * rims / edge);
         }
         polygonise(whole, int(std::lround(target * tubeArea(whole) / area)), V, F);
-        cutEnds(cuts, options.ends == Ends::Flat, options.slivers, V, F);
+        const double extension = options.extension * centre.rootRadius;
+        cutEnds(cuts, options.ends == Ends::Flat, options.slivers, extension, V, F);
+        centre.root += extension * cuts[0].normal;
+        for (double& length : centre.tipPathLengths) length += extension;
     }
     if (options.scale != 1) {
         V *= options.scale;

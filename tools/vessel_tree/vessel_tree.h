@@ -82,6 +82,11 @@ struct TreeOptions {
     // Every coordinate, radius and length multiplied by this (1000 makes a
     // tree of unit root radius into one of 1000; 0.001 into one of 0.001).
     double scale = 1;
+    // Cut ends only: the root's end carried straight on by this many root
+    // radii, as a CFD model's flow extension: rings ten mean edge lengths
+    // apart, so its triangles are needles about ten times longer than the
+    // rest of the mesh's edges. The root (and every path) moves to its end.
+    double extension = 0;
 };
 
 // The centre lines that `treeMesh` gives for these options (the vertex
