@@ -30,6 +30,11 @@ double rootCurvature(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int roo
     return atRoot < wall ? 2.0 * wall : atRoot;
 }
 
+[[noreturn]] void solverFailed(Eigen::ComputationInfo info) {
+    printSolverStatus(info);
+    fatalError("Solver failed");
+}
+
 }  // namespace
 
 void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
@@ -57,7 +62,14 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     Eigen::MatrixXd tcurv(faceCount, 3);
     computeTCurv(F, N, PD1, tcurv);
 
-    if (!precomputed) fatalError("Geodesics in Heat: precompute failed");
+    if (!precomputed) {
+        // The Poisson factorisation made there is this field's solver (see
+        // the solve below), so its failure is reported as the solver's, with
+        // its status. It ran when it has the mesh's size.
+        if (data.poisson.rows() == V.rows() && data.poisson.info() != Eigen::Success)
+            solverFailed(data.poisson.info());
+        fatalError("Geodesics in Heat: precompute failed");
+    }
 
     Eigen::VectorXd D;
     geometry::heat_geodesics_solve(data, Eigen::VectorXi::Constant(1, root), D);
@@ -103,10 +115,10 @@ void computeUField(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, int root,
     // factorisation solves it. The cotangent Laplacian is singular on every
     // piece of the mesh (a constant solves L x = 0); the lowest vertex of each
     // piece is held at 0, which on one piece shifts x by a constant only.
-    if (!geometry::heat_geodesics_poisson_solve(data, 0.5 * b, U)) {
-        printSolverStatus(Eigen::NumericalIssue);
-        fatalError("Solver failed");
-    }
+    // The factorisation succeeded (above): what can fail here is a solution
+    // that is not finite, a numerical issue.
+    if (!geometry::heat_geodesics_poisson_solve(data, 0.5 * b, U))
+        solverFailed(Eigen::NumericalIssue);
 
     const double xmin = U.minCoeff();
     const double xmax = U.maxCoeff();

@@ -6,8 +6,10 @@
 //         the mesh has no root
 //   U     resized to #V
 // Prints "# smoothing iter: %d", and "Smoothing capped at %d steps" when
-// that count is above the most steps ever run (smoothing_steps.h); a failed
-// heat-method precomputation or a failed Poisson solve is fatal.
+// that count is above the most steps ever run (smoothing_steps.h). A failed
+// heat-method precomputation is fatal; so is a failed Poisson factorisation
+// (made in that precomputation) or solve, after the "SOLVER: " line of its
+// status.
 // The heat method's precompute is shared: its gradient, its Laplacian (for
 // the smoothing) and its Poisson factorisation (for the solve, the same
 // pinned Laplacian up to the factor -2) serve this field too.

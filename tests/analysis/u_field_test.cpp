@@ -8,6 +8,7 @@
 #include "analysis/u_field.h"
 #include "child_process.h"
 #include "fp_traps.h"
+#include "geometry/avg_edge_length.h"
 #include "geometry/cotmatrix.h"
 #include "test_meshes.h"
 
@@ -90,49 +91,60 @@ TEST(SmoothVectorField, ThePlainStepsOnAnyNumberOfThreads) {
 }
 
 // A flat root has both curvatures 0: the step count is INT_MIN and no step
-// runs. A root on a sheet bent by a hair asks for millions of steps: the
-// count is printed as computed and the run stops at the cap. A root on a
-// vessel's flat cap is read as a round end of that vessel: some hundred
-// steps. All give a finite field from 0.
+// runs. Otherwise the count is thirty radii of the root (2 / (|k1| + |k2|))
+// in mean edge lengths. A root on a sheet bent by a hair (radius 1e6) asks
+// for millions of steps: the count is printed as computed and the run stops
+// at the cap. A root on a vessel's flat cap is read as a round end of that
+// vessel, whose radius is 1 here. All give a finite field from 0.
 TEST(ComputeUField, FlatAndNearlyFlatRoots) {
     const TrapsMasked masked;  // a flat root's step quotient is 2 / 0
     auto bent = test_meshes::grid(16, 16, 4.0, 4.0);
     const auto flat = bent;
     bent.V.col(2) = 1e-6 * bent.V.col(0).array().square();
     const auto tube = test_meshes::cappedCylinder(1.0, 8.0, 61, 48);
-    for (const auto& [mesh, root, lines] :
-         {std::tuple{flat, 0, std::string("# smoothing iter: -2147483648\n")},
+    for (const auto& [mesh, root, lines, radius] :
+         {std::tuple{flat, 0, std::string("# smoothing iter: -2147483648\n"), 0.0},
           std::tuple{bent, 8 * 17 + 8,
-                     std::string("# smoothing iter: [0-9]{7,}\nSmoothing capped at 5000 steps\n")},
-          std::tuple{tube, int(tube.V.rows()) - 2,
-                     std::string("# smoothing iter: [1-9][0-9]{1,2}\n")}}) {
+                     std::string("# smoothing iter: [0-9]{7,}\nSmoothing capped at 5000 steps\n"),
+                     1e6},
+          std::tuple{tube, int(tube.V.rows()) - 2, std::string("# smoothing iter: [0-9]+\n"),
+                     1.0}}) {
         Eigen::VectorXd U(3);  // its prior size does not matter
         const ChildResult r = runInChild([&] { computeUField(mesh.V, mesh.F, root, U); });
         EXPECT_EQ(r.exitStatus, 0);
         EXPECT_TRUE(std::regex_match(r.out, std::regex(lines))) << r.out;
+        if (radius > 0.0) {
+            const double steps = 30.0 * radius / geometry::avg_edge_length(mesh.V, mesh.F);
+            EXPECT_NEAR(std::atof(r.out.c_str() + r.out.find(':') + 1), steps, 0.02 * steps);
+        }
         computeUField(mesh.V, mesh.F, root, U);
         ASSERT_TRUE(U.size() == mesh.V.rows() && U.allFinite());
         EXPECT_EQ(U.minCoeff(), 0.0);
     }
 }
 
+// A NaN corner spoils the heat method's time step; a needle triangle's
+// weights (cotangents 1e10 apart) leave the Poisson factorisation a zero
+// pivot, which is the solver's failure with its status line.
 TEST(ComputeUField, FatalPathsAndSolverLines) {
     const auto sphere = test_meshes::icosphere(1.0, 2);
     Eigen::MatrixXd broken = sphere.V;
     broken(5, 0) = NAN;
-    const std::string badRoot = "Assertion failed: root >= 0 && root < V.rows()";
-    const std::tuple<Eigen::MatrixXd, int, std::string> cases[] = {
-        {sphere.V, -1, badRoot},
-        {sphere.V, int(sphere.V.rows()), badRoot},
-        {broken, 0, "Geodesics in Heat: precompute failed"}};
+    const Eigen::MatrixXd needle{{0.5, 1e10, 0}, {0, 0, 0}, {1, 0, 0}};
+    const std::string badRoot = "FATAL ERROR: Assertion failed: root >= 0 && root < V.rows()\n";
+    const std::tuple<Eigen::MatrixXd, Eigen::MatrixXi, int, std::string> cases[] = {
+        {sphere.V, sphere.F, -1, badRoot},
+        {sphere.V, sphere.F, int(sphere.V.rows()), badRoot},
+        {broken, sphere.F, 0, "FATAL ERROR: Geodesics in Heat: precompute failed\n"},
+        {needle, kTriangle, 1, "SOLVER: numerical issue!\nFATAL ERROR: Solver failed\n"}};
     const TrapsMasked masked;  // the NaN vertex
-    for (const auto& [V, root, message] : cases) {
+    for (const auto& [V, F, root, output] : cases) {
         const ChildResult r = runInChild([&] {
             Eigen::VectorXd U;
-            computeUField(V, sphere.F, root, U);
+            computeUField(V, F, root, U);
         });
         EXPECT_EQ(r.exitStatus, 255);
-        EXPECT_EQ(r.out, "FATAL ERROR: " + message + "\n");
+        EXPECT_EQ(r.out, output);
     }
     const ChildResult r = runInChild([] {
         for (int info : {0, 1, 2, 3, 7})

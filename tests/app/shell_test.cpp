@@ -1,6 +1,7 @@
 // The shell in-process on a real GL context: callbacks, the assets probe, the
 // mesh-loading driver, resizes, and the panel driven with synthetic mouse
 // input, its dialogs answered by a fake zenity.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <imgui.h>
 #include <imgui_impl_opengl3.h>
@@ -23,8 +24,27 @@
 #include "render/renderer.h"
 #include "render/shader_program.h"
 #include "scratch_dir.h"
+#include "vessel_tree.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+// When set, the size that the window system reports for the framebuffer, as
+// a minimised window's 0 by 0.
+std::optional<glm::ivec2> reportedFramebufferSize;
+}  // namespace
+
+// Stands in for the window system's own, which it calls unless a size is set.
+extern "C" void glfwGetFramebufferSize(GLFWwindow* window, int* width, int* height) {
+    if (reportedFramebufferSize) {
+        *width = reportedFramebufferSize->x;
+        *height = reportedFramebufferSize->y;
+        return;
+    }
+    using Query = void (*)(GLFWwindow*, int*, int*);
+    static const Query query = reinterpret_cast<Query>(dlsym(RTLD_NEXT, "glfwGetFramebufferSize"));
+    query(window, width, height);
+}
 
 namespace {
 
@@ -117,6 +137,7 @@ TEST_F(Shell, KeysToggleOnPressAndOnlyFunctionKeysPassAGuiThatHoldsTheKeyboard) 
     EXPECT_EQ(state(), std::tuple(true, false, false, true, false));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Multisampling on\nMultisampling off\n");
     glfwSetWindowShouldClose(window, GLFW_FALSE);
+    showGui = false;  // as the suite set it up: the test window has no GUI back-end
 }
 
 TEST(Callbacks, ScrollUnlessTheGuiHoldsTheMouseResizeOnlyForPositiveSizesProbeParents) {
@@ -153,6 +174,9 @@ TEST_F(Shell, GoodLoadsAnalyseAndFrameBadOnesLeaveAnEmptyView) {
                    "maxU = " + std::to_string(renderer.maxU) + "\n")))
         << out;
     const std::vector<int> ends = renderer.endpoints;
+    const int root = renderer.rootIndex;
+    Eigen::MatrixXd V = renderer.V;
+    const Eigen::MatrixXi F = renderer.F;
     EXPECT_NE(std::find(ends.begin(), ends.end(), renderer.rootIndex), ends.end());
     EXPECT_TRUE(renderer.hasU && renderer.maxU == renderer.paramU.maxCoeff());
     std::vector<float> u;  // (U, 0) per vertex
@@ -184,12 +208,25 @@ TEST_F(Shell, GoodLoadsAnalyseAndFrameBadOnesLeaveAnEmptyView) {
               "Mesh has no endpoints: no root and no U field\n");
     EXPECT_EQ(parameterBuffer(), std::vector<float>(2 * renderer.V.rows(), 0.0f));
     EXPECT_EQ(camera.center, glm::make_vec3(renderer.meshCenter));
+    // The first mesh with its root and vertex 0 swapped: a root at 0 gets U too.
+    const ScratchDir dir;
+    Eigen::VectorXi index = Eigen::VectorXi::LinSpaced(V.rows(), 0, int(V.rows()) - 1);
+    std::swap(index(0), index(root));
+    V.row(0).swap(V.row(root));
+    ASSERT_TRUE(vessel_tree::writeOff(dir.file("root0.off"), V,
+                                      F.unaryExpr([&](int v) { return index(v); })));
+    const std::string root0 = load(dir.file("root0.off"));
+    EXPECT_EQ(renderer.rootIndex, 0);
+    EXPECT_TRUE(renderer.hasU && renderer.paramU.size() == V.rows()) << root0;
     EXPECT_EQ(load("example_meshes/bifurcation.off"), out);
     EXPECT_EQ(renderer.endpoints, ends);
     EXPECT_EQ(glm::vec4(camera.center, camera.yaw), glm::vec4(first.center, first.yaw));
     EXPECT_EQ(glm::vec2(camera.distance, camera.minDistance), glm::vec2(first.distance, 0.1f));
 }
 
+// A resize reaches the viewport, the framebuffers and the camera at the next
+// frame; a minimised window's 0 by 0 (or any size with a zero) changes none
+// of them.
 TEST_F(Shell, ResizeIsAppliedAtTheNextFrame) {
     const int oldWidth = fbWidth, oldHeight = fbHeight;
     glfwSetWindowSize(window, 320, 200);
@@ -207,6 +244,18 @@ TEST_F(Shell, ResizeIsAppliedAtTheNextFrame) {
               glm::ivec4(320, 200, 320, 320));
     EXPECT_FLOAT_EQ(camera.aspect, 1.6f);
     EXPECT_FALSE(framebufferResized);
+    for (glm::ivec2 size : {glm::ivec2(0, 0), glm::ivec2(0, 200), glm::ivec2(320, 0)}) {
+        reportedFramebufferSize = size;  // minimised: the last real size stays
+        framebufferResized = true;
+        testing::internal::CaptureStdout();
+        runFrame();
+        testing::internal::GetCapturedStdout();
+        reportedFramebufferSize.reset();
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(glm::ivec4(fbWidth, renderer.height, renderer.gBuffer->width, viewport[2]),
+                  glm::ivec4(320, 200, 320, 320));
+        EXPECT_FLOAT_EQ(camera.aspect, 1.6f);
+    }
     glfwSetWindowSize(window, oldWidth, oldHeight);
 }
 

@@ -167,17 +167,20 @@ TEST(ReadFailures, MalformedFilesOfEveryFormat) {
         ++files;
         EXPECT_TRUE(failedWithOneLine(readMesh(dir + name), dir + name, word.substr(1))) << name;
     }
-    EXPECT_EQ(files, 55);
-    // A double that a float cannot hold is refused by the single-precision read only.
-    const std::string huge =
-        writeScratch("huge.off", "OFF\n3 1 0\n0 0 0\n1e300 0 0\n0 1 0\n3 0 1 2\n");
+    EXPECT_EQ(files, 64);
+    // A double that a float cannot hold, of either sign, is refused by the
+    // single-precision read only.
     Eigen::MatrixXf V;
     Eigen::MatrixXi F;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(geometry::read_triangle_mesh(huge, V, F));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Error: " + huge + ": coordinate 1e+300 is beyond single precision\n");
-    EXPECT_TRUE(readMesh(huge).ok);
+    for (const std::string value : {"1e+300", "-1e+300"}) {
+        const std::string huge =
+            writeScratch("huge.off", "OFF\n3 1 0\n0 0 0\n" + value + " 0 0\n0 1 0\n3 0 1 2\n");
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(geometry::read_triangle_mesh(huge, V, F));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "Error: " + huge + ": coordinate " + value + " is beyond single precision\n");
+        EXPECT_TRUE(readMesh(huge).ok);
+    }
     ASSERT_TRUE(geometry::read_triangle_mesh(valid + "square_signs_exponents.OfF", V, F));
     EXPECT_TRUE(same(V, square.cast<float>()) && same(F, squareFan));
     const ReadResult nothing = readMesh(writeScratch("nothing.off", "OFF\n0 0 0\n"));

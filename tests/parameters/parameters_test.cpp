@@ -1,7 +1,10 @@
 // The INI component at the byte level, and saving and loading every parameter
 // as the panel does: value forms, bad values, memory, locale, colour maps.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <csignal>
@@ -39,7 +42,35 @@ class Ini : public ::testing::Test {
         EXPECT_TRUE((writer << document) && writer.close());
         return readFile(dir.file("out.ini"));
     }
-    size_t entries() { return std::distance(fs::directory_iterator(dir.path), {}); }
+    size_t entries(const std::string& folder) {
+        return std::distance(fs::directory_iterator(folder), {});
+    }
+    size_t entries() { return entries(dir.path); }
+    // A save in a child process, as the user nobody when `unprivileged`, and
+    // with every byte of a file past `bytes` refused when that is not 0: "1"
+    // or "0" for its result, then what the path holds if it is a regular
+    // file. A save that blocks is ended after ten seconds.
+    static std::string childSave(const std::string& path, const IniDocument& document,
+                                 bool unprivileged, rlim_t bytes = 0) {
+        const std::string result =
+            runInChild([&] {
+                alarm(10);
+                if (unprivileged &&
+                    (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+                    return;
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{bytes, bytes};
+                if (bytes > 0) setrlimit(RLIMIT_FSIZE, &limit);
+                std::printf("%d", IniFile(path).write(document));
+            }).out;
+        return result + (fs::is_regular_file(path) ? readFile(path) : "");
+    }
+    // A document of some thirty kilobytes.
+    static IniDocument large() {
+        IniDocument document;
+        for (int i = 0; i < 2000; ++i) document["s"]["key" + std::to_string(i)] = "value";
+        return document;
+    }
     ScratchDir dir;
 };
 
@@ -144,21 +175,59 @@ TEST_F(Ini, FailedReadsAndWrites) {
     }
     EXPECT_FALSE(IniWriter("/dev/full") << one) << "/dev/full refuses every byte";
     const std::string target = writeFile(dir.file("params.ini"), "old");
-    for (int i = 0; i < 2000; ++i) one["s"]["key" + std::to_string(i)] = "value";
-    ChildResult child = runInChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{4096, 4096};  // the write fails after some bytes went out
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::printf("%d", IniFile(target).write(one));
-    });
-    EXPECT_EQ(child.out + readFile(target), "0old");
+    // The write fails after some bytes went out.
+    EXPECT_EQ(childSave(target, large(), false, 4096), "0old");
     EXPECT_EQ(entries(), 3u) << "no temporary file is left";
+    ASSERT_EQ(mkfifo(dir.file("pipe.ini").c_str(), 0600), 0);
+    EXPECT_EQ(childSave(dir.file("pipe.ini"), one, false), "0") << "no reader: it would block";
+    fs::remove(dir.file("pipe.ini"));
     fs::permissions(target, fs::perms(0640));
     fs::create_symlink(target, dir.file("link.ini"));
     ASSERT_TRUE(IniFile(dir.file("link.ini")).write(read("[s]\nk=v")));
     EXPECT_TRUE(fs::is_symlink(dir.file("link.ini")));
     EXPECT_EQ(readFile(target), "[s]\r\nk=v");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+}
+
+// A name so long that a suffix would take it past the longest name a folder
+// entry may have still saves through a temporary file (its name cut), with
+// the same protection.
+TEST_F(Ini, SavesUnderTheLongestNames) {
+    const IniDocument one = read("[s]\nk=v");
+    for (std::size_t length : {250, 255}) {
+        const std::string target = dir.file(std::string(length - 4, 'p') + ".ini");
+        EXPECT_TRUE(IniFile(target).write(one)) << "a new file of that name";
+        writeFile(target, "old");
+        EXPECT_EQ(childSave(target, large(), false, 4096), "0old") << length;
+        EXPECT_TRUE(IniFile(target).write(one));
+        EXPECT_EQ(readFile(target), "[s]\r\nk=v");
+    }
+    EXPECT_EQ(entries(), 3u) << "no temporary file is left";
+}
+
+// As a user who may write a parameter file but not its folder, a save writes
+// the file in place, which keeps its owner and mode; a write that fails
+// part-way puts the previous bytes back. A file that user may not write, a
+// new file and a named pipe there are refused.
+TEST_F(Ini, SavesInAFolderTheUserMayNotWriteTo) {
+    if (geteuid() != 0) GTEST_SKIP() << "dropping privileges needs root";
+    fs::permissions(dir.path, fs::perms(0755));
+    const std::string locked = dir.file("locked");
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms(0755));
+    const std::string writable = writeFile(locked + "/params.ini", "old");
+    const std::string readOnly = writeFile(locked + "/read_only.ini", "old");
+    fs::permissions(writable, fs::perms(0666));
+    fs::permissions(readOnly, fs::perms(0644));
+    ASSERT_EQ(mkfifo((locked + "/pipe.ini").c_str(), 0666), 0);
+    const IniDocument one = read("[s]\nk=v");
+    EXPECT_EQ(childSave(writable, large(), true, 4096), "0old");
+    EXPECT_EQ(childSave(writable, one, true), "1[s]\r\nk=v");
+    EXPECT_EQ(fs::status(writable).permissions(), fs::perms(0666));
+    EXPECT_EQ(childSave(readOnly, one, true), "0old");
+    EXPECT_EQ(childSave(locked + "/new.ini", one, true), "0");
+    EXPECT_EQ(childSave(locked + "/pipe.ini", one, true), "0");
+    EXPECT_EQ(entries(locked), 3u) << "nothing made, nothing left";
 }
 
 // Ten million blank lines cost their ten megabytes, not a string each; a file
