@@ -18,10 +18,10 @@ namespace {
 // Below this many points a fit of five coefficients is not determined.
 constexpr int kMinNeighbours = 6;
 // Neighbours whose normal makes a dot product with the vertex's no larger
-// than this take no part in its fit: those of a flat cap next to a vessel's
-// wall (at a right angle, give or take the rounding and the tilt of a real
-// cut) and of the far side of a thin tube.
-constexpr double kFacing = 0.2;
+// than this take no part in its fit: those that face away from it, such as
+// the far side of a thin tube (the rule of the library this layer stands in
+// for: a strictly positive dot product).
+constexpr double kFacing = 0.0;
 
 // The first direction of each connected patch points along this fixed vector
 // (chosen to lie along no axis); the rest follow their neighbours.
@@ -50,12 +50,9 @@ bool facing(const Inputs& in, int j, const Eigen::Vector3d& n) {
 }
 
 // Breadth-first search from `centre`: every vertex within `radius` edges (or,
-// without the k-ring, connected within the ball), the centre first. The walk
-// goes on only from vertices that face the centre's side: a flat cap or the
-// far wall of a thin tube is no short cut to the other side of a vessel.
+// without the k-ring, connected within the ball), the centre first.
 void gatherNeighbourhood(const Inputs& in, int centre, std::vector<int>& mark,
                          std::vector<int>& ring) {
-    const Eigen::Vector3d n = in.N.row(centre).transpose();
     ring.clear();
     ring.push_back(centre);
     mark[centre] = centre;
@@ -65,7 +62,6 @@ void gatherNeighbourhood(const Inputs& in, int centre, std::vector<int>& mark,
         if (levelStart == levelEnd) break;
         for (size_t k = levelStart; k < levelEnd; ++k) {
             const int v = ring[k];
-            if (!facing(in, v, n)) continue;
             for (int e = in.adjacency.start[v]; e < in.adjacency.start[v + 1]; ++e) {
                 const int w = in.adjacency.list[e];
                 if (mark[w] == centre) continue;

@@ -15,11 +15,10 @@
 // frame whose height axis is the area-weighted vertex normal, fitted by least
 // squares with w = a u^2 + b uv + c v^2 + d u + e v; the curvatures and
 // directions are those of that quadric at the vertex. Only neighbours whose
-// normal has a dot product above 0.2 with the vertex's (within about 78
-// degrees) take part when at least six do, and the neighbourhood is walked
-// only through them: a flat cap at a right angle to a vessel's wall, or the
-// far side of a thin tube, neither bends the fit nor leads round to the
-// other side of the vessel. The fit's error
+// normal has a strictly positive dot product with the vertex's take part
+// when at least six do (the far side of a thin tube faces away); a flat cap
+// at a right angle to a vessel's wall may fall on either side by rounding
+// and bend the fit of the wall's vertices within reach of its rim. The fit's error
 // grows with the neighbourhood's extent: the mesh must be fine against the
 // curvature radius (a 5-ring spanning 0.2 radians is within about 2%).
 // Directions are lines, so their signs are a choice: walking breadth-first
