@@ -12,9 +12,10 @@ viewer_packages=(
   zenity libgl1-mesa-dri
 )
 # GoogleTest; clang and its runtime for the fuzz target; a virtual X server
-# for the GL tests; xdotool and ImageMagick to drive and screenshot the viewer.
+# for the GL tests; xdotool and ImageMagick to drive and screenshot the viewer;
+# xz for the real vessel surfaces the real-data test reads where they are at hand.
 test_packages=(
-  libgtest-dev
+  libgtest-dev xz-utils
   clang libclang-rt-14-dev
   xvfb xauth mesa-utils
   xdotool imagemagick
