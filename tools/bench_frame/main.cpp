@@ -256,8 +256,8 @@ int main(int argc, char** argv) {
                benchHeight, reinterpret_cast<const char*>(glGetString(GL_RENDERER)), frames);
         measureView("Default view", frames);
         const double zoom = closeUp(0.9);
-        const std::string label = "Close view, one vessel zoomed in " +
-                                  std::to_string(zoom).substr(0, 4) + " times";
+        const std::string label =
+            "Close view, one vessel zoomed in " + std::to_string(zoom).substr(0, 4) + " times";
         measureView(label.c_str(), frames);
     }
     shutDown();
