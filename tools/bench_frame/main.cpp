@@ -10,7 +10,8 @@
 //
 //   bench_frame [--frames N] [--mesh path] [--save image.png]
 //
-// --save writes one frame with every effect on as a PNG and exits.
+// --save writes one frame of each view with every effect on as a PNG (the
+// close view's name ends in "-close.png") and exits.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <stb_image_write.h>
@@ -251,6 +252,8 @@ int main(int argc, char** argv) {
 
     if (!save.empty()) {
         saveFrame(save);
+        closeUp(0.9);
+        saveFrame(save.substr(0, save.rfind('.')) + "-close.png");
     } else {
         printf("\n%d by %d on %s; median of %d frames, each pass within glFinish\n", benchWidth,
                benchHeight, reinterpret_cast<const char*>(glGetString(GL_RENDERER)), frames);
