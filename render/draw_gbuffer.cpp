@@ -50,9 +50,10 @@ void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection
     glViewport(0, 0, g->width, g->height);
 
     // Each attachment has its own clear value: the roles are read from them.
-    // Every attachment is cleared whole, though only the footprint is read
-    // back: llvmpipe folds a whole clear into its tiles for next to nothing,
-    // where a scissored one costs a pass over the pixels.
+    // Nothing outside the footprint is read back, and the flood's reads of
+    // the seed image stay in the footprint's box: only these are cleared; the depth
+    // (against which the endpoint spheres are drawn anywhere) and the stencil
+    // are cleared whole, once.
     static const GLenum all[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
     glDrawBuffers(3, all);
     glDepthMask(GL_TRUE);
@@ -60,9 +61,9 @@ void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection
     static const float seedClear[4] = {-1.0f, -1.0f, 0.0f, 0.0f};
     static const float positionClear[4] = {0.0f, 0.0f, 0.0f, -1.0f};
     static const float normalClear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    glClearBufferfv(GL_COLOR, 1, positionClear);
-    glClearBufferfv(GL_COLOR, 2, normalClear);
-    glClearBufferfv(GL_COLOR, 0, seedClear);
+    clearInStrips(footprint, 1, positionClear);
+    clearInStrips(footprint, 2, normalClear);
+    clearInBox(footprint, 0, seedClear);
     glEnable(GL_DEPTH_TEST);
 
     ShaderProgram* contour = r.programs[Renderer::CONTOUR];

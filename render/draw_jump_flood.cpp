@@ -22,14 +22,14 @@ bool vWanted(const Renderer& r) {
 
 }  // namespace
 
-void beginJumpFlood(Renderer& r) {
+void beginJumpFlood(Renderer& r, const MeshFootprint& footprint) {
     glUseProgram(r.programs[Renderer::JFA]->programId);
-    // The second target starts with no seed, as the G-buffer cleared the
-    // first: the steps write only drawn pixels, so the rest must not hold a
-    // seed of an earlier frame. Cleared whole, as the G-buffer is.
+    // Within the footprint's box, where the steps read, the second target
+    // starts with no seed, as the G-buffer cleared the first: the steps write
+    // only drawn pixels, so the rest must not hold a seed of an earlier frame.
     glBindFramebuffer(GL_FRAMEBUFFER, r.jfaFramebuffers[1]->fbo);
     static const float noSeed[4] = {-1.0f, -1.0f, 0.0f, 0.0f};
-    glClearBufferfv(GL_COLOR, 0, noSeed);
+    clearInBox(footprint, 0, noSeed);
     // Every step fragment lies at depth 1, the cleared depth: GL_GREATER
     // passes exactly where the G-buffer pass drew, and writes nothing.
     glDepthRange(1.0, 1.0);
@@ -79,7 +79,7 @@ void endJumpFlood() {
 
 GLuint drawJumpFlood(Renderer& r, const MeshFootprint& footprint) {
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 1, -1, "Jump flood");
-    beginJumpFlood(r);
+    beginJumpFlood(r, footprint);
     // The first step reads the seed image: the G-buffer's colour 0 is jfa[0]'s.
     int src = 0;
     for (int i = jumpFloodStepCount(r.width, r.height) - 1; i >= 0; --i) {

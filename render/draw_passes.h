@@ -12,7 +12,7 @@ void drawFullScreen(const Renderer& r);
 // Number of jump-flood steps for the larger side of the viewport.
 int jumpFloodStepCount(int width, int height);
 
-// The G-buffer: the triangles of the footprint's ranges (all that can show).
+// The G-buffer, cleared within the footprint's box (nothing reads outside it).
 void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection,
                  bool orthoProjection, const MeshFootprint& footprint);
 // "contourSize", the contour band's width in view units.
@@ -25,7 +25,7 @@ GLuint drawJumpFlood(Renderer& r, const MeshFootprint& footprint);
 // group): the set-up, step i (step size 2^i, the V step at i = 0) reading
 // jfaFramebuffers[src] and writing jfaFramebuffers[1 - src], then the GL
 // state the later passes expect.
-void beginJumpFlood(Renderer& r);
+void beginJumpFlood(Renderer& r, const MeshFootprint& footprint);
 void drawJumpFloodStep(Renderer& r, int i, int src, const MeshFootprint& footprint);
 void endJumpFlood();
 // The composition within the footprint; the background colour elsewhere.

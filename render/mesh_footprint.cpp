@@ -166,3 +166,20 @@ void drawFullScreenInStrips(const Renderer& r, const std::vector<PixelBox>& stri
     }
     glDisable(GL_SCISSOR_TEST);
 }
+
+void clearInStrips(const MeshFootprint& footprint, int drawBuffer, const float* rgba) {
+    glEnable(GL_SCISSOR_TEST);
+    for (const PixelBox& strip : footprint.coarseStrips) {
+        glScissor(strip.x, strip.y, strip.width, strip.height);
+        glClearBufferfv(GL_COLOR, drawBuffer, rgba);
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void clearInBox(const MeshFootprint& footprint, int drawBuffer, const float* rgba) {
+    const PixelBox& box = footprint.box;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(box.x, box.y, box.width, box.height);
+    glClearBufferfv(GL_COLOR, drawBuffer, rgba);
+    glDisable(GL_SCISSOR_TEST);
+}

@@ -55,3 +55,10 @@ MeshFootprint meshFootprint(const Renderer& r, const glm::mat4& view, const glm:
 // The full-screen draw of the current program in every strip, scissored;
 // the scissor test is off again afterwards.
 void drawFullScreenInStrips(const Renderer& r, const std::vector<PixelBox>& strips);
+
+// Clears colour buffer `drawBuffer` of the bound framebuffer in every coarse
+// strip (which hold the strips).
+void clearInStrips(const MeshFootprint& footprint, int drawBuffer, const float* rgba);
+
+// Clears colour buffer `drawBuffer` of the bound framebuffer in the box.
+void clearInBox(const MeshFootprint& footprint, int drawBuffer, const float* rgba);

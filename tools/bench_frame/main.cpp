@@ -105,7 +105,7 @@ void framePassByPass(std::vector<Row>& rows, double copyMs) {
     pushGLState();
     const MeshFootprint footprint = meshFootprint(renderer, view, proj);
     record("G-buffer", [&] { drawGBuffer(renderer, view, proj, true, footprint); });
-    record("flood set-up", [&] { beginJumpFlood(renderer); });
+    record("flood set-up", [&] { beginJumpFlood(renderer, footprint); });
     int src = 0;
     for (int i = jumpFloodStepCount(renderer.width, renderer.height) - 1; i >= 0; --i) {
         const std::string name = i > 0 ? "flood step " + std::to_string(1 << i) : "V step (1)";
