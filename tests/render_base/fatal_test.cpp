@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <regex>
-#include <set>
 
 #include "child_process.h"
 #include "render_scene.h"
@@ -18,22 +17,12 @@ using RenderFatal = RenderScene;
 // version (and of the old DSA extension) that GLEW knows, nulled, so that a
 // call of one crashes.
 static void forgetEntryPointsAfterOpenGL43() {
-    static const std::set<std::string> later = {"GL_VERSION_4_4",
-                                                "GL_VERSION_4_5",
-                                                "GL_VERSION_4_6",
-                                                "GL_ARB_buffer_storage",
-                                                "GL_ARB_clear_texture",
-                                                "GL_ARB_multi_bind",
-                                                "GL_ARB_clip_control",
-                                                "GL_ARB_direct_state_access",
-                                                "GL_ARB_texture_barrier",
-                                                "GL_ARB_get_texture_sub_image",
-                                                "GL_KHR_robustness",
-                                                "GL_ARB_ES3_1_compatibility",
-                                                "GL_ARB_gl_spirv",
-                                                "GL_ARB_indirect_parameters",
-                                                "GL_ARB_polygon_offset_clamp",
-                                                "GL_EXT_direct_state_access"};
+    // The sections of GLEW's header that hold them.
+    const std::string later =
+        " GL_VERSION_4_4 GL_VERSION_4_5 GL_VERSION_4_6 GL_ARB_buffer_storage GL_ARB_clear_texture"
+        " GL_ARB_multi_bind GL_ARB_clip_control GL_ARB_direct_state_access GL_ARB_texture_barrier"
+        " GL_ARB_get_texture_sub_image GL_KHR_robustness GL_ARB_ES3_1_compatibility GL_ARB_gl_spirv"
+        " GL_ARB_indirect_parameters GL_ARB_polygon_offset_clamp GL_EXT_direct_state_access ";
     const std::regex section("#ifndef (GL_\\w+)"),
         entry("#define gl\\w+ GLEW_GET_FUN\\((__glew\\w+)\\)");
     std::ifstream header(MORVIK_GLEW_HEADER);
@@ -41,7 +30,7 @@ static void forgetEntryPointsAfterOpenGL43() {
     int nulled = 0;
     for (std::smatch m; std::getline(header, line);) {
         if (std::regex_match(line, m, section)) in = m[1];
-        if (later.count(in) && std::regex_match(line, m, entry))
+        if (later.find(' ' + in + ' ') != std::string::npos && std::regex_match(line, m, entry))
             if (auto p = static_cast<void**>(dlsym(RTLD_DEFAULT, m[1].str().c_str())))
                 *p = nullptr, ++nulled;
     }
