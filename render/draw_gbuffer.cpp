@@ -16,15 +16,22 @@ constexpr float contourSizePerWidth = 0.002f;
 void drawMesh(const Renderer& r, const MeshFootprint& footprint) {
     const std::vector<TriangleRange>& ranges = footprint.triangles;
     if (r.F.rows() == 0 || ranges.empty()) return;
-    std::vector<GLsizei> counts;
-    std::vector<const void*> offsets;
-    for (const TriangleRange& range : ranges) {
-        counts.push_back(3 * range.count);
-        offsets.push_back(reinterpret_cast<const void*>(3 * sizeof(GLuint) * size_t(range.first)));
-    }
     glBindVertexArray(r.meshVao);
-    glMultiDrawElements(GL_TRIANGLES, counts.data(), GL_UNSIGNED_INT, offsets.data(),
-                        static_cast<GLsizei>(ranges.size()));
+    // Every triangle (the whole mesh can show): one plain draw.
+    if (ranges.size() == 1 && ranges[0].first == 0 && ranges[0].count == r.F.rows()) {
+        glDrawElements(GL_TRIANGLES, 3 * static_cast<GLsizei>(r.F.rows()), GL_UNSIGNED_INT,
+                       nullptr);
+    } else {
+        std::vector<GLsizei> counts;
+        std::vector<const void*> offsets;
+        for (const TriangleRange& range : ranges) {
+            counts.push_back(3 * range.count);
+            offsets.push_back(
+                reinterpret_cast<const void*>(3 * sizeof(GLuint) * size_t(range.first)));
+        }
+        glMultiDrawElements(GL_TRIANGLES, counts.data(), GL_UNSIGNED_INT, offsets.data(),
+                            static_cast<GLsizei>(ranges.size()));
+    }
     glBindVertexArray(0);
 }
 
