@@ -9,12 +9,29 @@ namespace {
 // "contourSize" in view units is contourWidth x meshRadius x this factor.
 constexpr float contourSizePerWidth = 0.002f;
 
-void drawMesh(const Renderer& r) {
-    // Without a mesh there is no vertex array, and a core context refuses a
-    // draw without one, even of 0 indices: an error line in every frame.
-    if (r.F.rows() == 0) return;
+// The triangles whose cells can reach the window, in the index buffer's
+// order: the geometry stage, which llvmpipe runs on one thread, then sees
+// only what may show. Without a mesh there is nothing to draw (and no vertex
+// array: a core context refuses a draw without one, even of 0 indices).
+void drawMesh(const Renderer& r, const MeshFootprint& footprint) {
+    const std::vector<TriangleRange>& ranges = footprint.triangles;
+    if (r.F.rows() == 0 || ranges.empty()) return;
     glBindVertexArray(r.meshVao);
-    glDrawElements(GL_TRIANGLES, 3 * static_cast<GLsizei>(r.F.rows()), GL_UNSIGNED_INT, nullptr);
+    // Every triangle (the whole mesh can show): one plain draw.
+    if (ranges.size() == 1 && ranges[0].first == 0 && ranges[0].count == r.F.rows()) {
+        glDrawElements(GL_TRIANGLES, 3 * static_cast<GLsizei>(r.F.rows()), GL_UNSIGNED_INT,
+                       nullptr);
+    } else {
+        std::vector<GLsizei> counts;
+        std::vector<const void*> offsets;
+        for (const TriangleRange& range : ranges) {
+            counts.push_back(3 * range.count);
+            offsets.push_back(
+                reinterpret_cast<const void*>(3 * sizeof(GLuint) * size_t(range.first)));
+        }
+        glMultiDrawElements(GL_TRIANGLES, counts.data(), GL_UNSIGNED_INT, offsets.data(),
+                            static_cast<GLsizei>(ranges.size()));
+    }
     glBindVertexArray(0);
 }
 
@@ -66,7 +83,7 @@ void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection
         glPolygonOffset(r.polyOffset[0], r.polyOffset[1]);
         glEnable(GL_POLYGON_OFFSET_FILL);
     }
-    drawMesh(r);
+    drawMesh(r, footprint);
     glDisable(GL_POLYGON_OFFSET_FILL);
 
     if (!r.addContours) {
@@ -77,7 +94,7 @@ void drawGBuffer(Renderer& r, const glm::mat4& view, const glm::mat4& projection
         glUseProgram(lines->programId);
         setMeshMatrices(lines, r, view, projection, orthoProjection);
         setUniform(lines, "contour_lines_only", 1);
-        drawMesh(r);
+        drawMesh(r, footprint);
         glDepthFunc(GL_LESS);
     }
     glPopDebugGroup();

@@ -43,6 +43,11 @@ void Framebuffer::init(int width, int height, int depthKind, int colorCount) {
         glDrawBuffers(colorCount, attachments);
     }
 
+    checkComplete(depthKind);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Framebuffer::checkComplete(int depthKind) const {
     GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
         // The counts in brackets are sample counts: every target is single-sampled.
@@ -50,7 +55,6 @@ void Framebuffer::init(int width, int height, int depthKind, int colorCount) {
                    ". Called with w=" + std::to_string(width) + " h=" + std::to_string(height) +
                    " cat=2[0]  dat=" + std::to_string(depthKind) + "[0] ms=0");
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 GLuint Framebuffer::createAttachmentTexture(int index) {

@@ -19,6 +19,9 @@ class Framebuffer {
     // A second init, or an incomplete result, is fatal.
     void init(int width, int height, int depthKind, int colorCount);
     GLuint createAttachmentTexture(int index);
+    // Fatal unless the framebuffer, bound to GL_FRAMEBUFFER, is complete;
+    // depthKind as given to init.
+    void checkComplete(int depthKind) const;
 
     GLenum colorInternalFormats[maxColorAttachments] = {GL_RGBA8, GL_RGBA8, GL_RGBA8, GL_RGBA8,
                                                         GL_RGBA8, GL_RGBA8, GL_RGBA8, GL_RGBA8};

@@ -14,12 +14,17 @@ constexpr int fringePixels = 3;
 constexpr int stripRows = 16;
 // Cells along the mesh's longest side.
 constexpr int cellsPerSide = 16;
+// Triangles out of view drawn rather than split a draw: a draw costs about
+// as much as this many triangles in the geometry stage, and those give no
+// pixel in the window.
+constexpr int joinedGap = 64;
 
 }  // namespace
 
 void computeMeshCells(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
-                      std::vector<MeshCell>& cells) {
+                      std::vector<MeshCell>& cells, std::vector<MeshRun>& runs) {
     cells.clear();
+    runs.clear();
     if (V.rows() == 0 || F.rows() == 0) return;
     const Eigen::RowVector3d lo = V.colwise().minCoeff(), hi = V.colwise().maxCoeff();
     const double side = (hi - lo).maxCoeff() / cellsPerSide;
@@ -44,6 +49,10 @@ void computeMeshCells(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
         }
         MeshCell& cell = grid[index];
         used[index] = true;
+        if (!runs.empty() && runs.back().cell == int(index))
+            ++runs.back().count;
+        else
+            runs.push_back(MeshRun{int(f), 1, int(index)});
         for (int corner = 0; corner < 3; ++corner)
             for (int k = 0; k < 3; ++k) {
                 const float v = static_cast<float>(V(F(f, corner), k));
@@ -51,8 +60,14 @@ void computeMeshCells(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
                 cell.hi[k] = std::isfinite(v) ? std::max(cell.hi[k], v) : INFINITY;
             }
     }
+    // Runs name their cell by its place among the cells kept.
+    std::vector<int> kept(grid.size(), -1);
     for (size_t i = 0; i < grid.size(); ++i)
-        if (used[i]) cells.push_back(grid[i]);
+        if (used[i]) {
+            kept[i] = int(cells.size());
+            cells.push_back(grid[i]);
+        }
+    for (MeshRun& run : runs) run.cell = kept[run.cell];
 }
 
 MeshFootprint meshFootprint(const Renderer& r, const glm::mat4& view, const glm::mat4& projection) {
@@ -66,7 +81,9 @@ MeshFootprint meshFootprint(const Renderer& r, const glm::mat4& view, const glm:
     // eye, one outward): each cell grows by that in view space.
     const glm::mat4 modelView = view * r.modelMatrix;
     const float reach = 1.5f * contourSize(r);
-    for (const MeshCell& cell : r.meshCells) {
+    std::vector<bool> inView(r.meshCells.size(), false);
+    for (size_t c = 0; c < r.meshCells.size(); ++c) {
+        const MeshCell& cell = r.meshCells[c];
         glm::vec3 lo(INFINITY), hi(-INFINITY);
         for (int corner = 0; corner < 8; ++corner) {
             const glm::vec3 q(modelView * glm::vec4(corner & 1 ? cell.hi[0] : cell.lo[0],
@@ -99,6 +116,7 @@ MeshFootprint meshFootprint(const Renderer& r, const glm::mat4& view, const glm:
         const int py0 = pixel(std::floor(y0) - fringePixels, r.height);
         const int py1 = pixel(std::ceil(y1) + fringePixels, r.height);
         if (px0 >= px1 || py0 >= py1) continue;
+        inView[c] = true;
         for (int s = py0 / stripRows; s <= (py1 - 1) / stripRows; ++s) {
             left[s] = std::min(left[s], px0);
             right[s] = std::max(right[s], px1);
@@ -123,6 +141,14 @@ MeshFootprint meshFootprint(const Renderer& r, const glm::mat4& view, const glm:
             group.width = x1 - group.x;
             group.height = strip.y + strip.height - group.y;
         }
+    }
+    for (const MeshRun& run : r.meshRuns) {
+        if (!inView[run.cell]) continue;
+        std::vector<TriangleRange>& ranges = footprint.triangles;
+        if (!ranges.empty() && run.first - (ranges.back().first + ranges.back().count) <= joinedGap)
+            ranges.back().count = run.first + run.count - ranges.back().first;
+        else
+            ranges.push_back(TriangleRange{run.first, run.count});
     }
     if (!footprint.strips.empty()) {
         const PixelBox& bottom = footprint.strips.front();

@@ -22,9 +22,14 @@ struct PixelBox {
 // The box of each cell of a grid over the mesh (16 cells along its longest
 // side), holding every triangle whose centroid falls in the cell: together
 // they cover every triangle. Corners in the mesh file's coordinates; empty
-// cells are left out.
+// cells are left out. The runs cover the triangles of F in their order.
 void computeMeshCells(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
-                      std::vector<MeshCell>& cells);
+                      std::vector<MeshCell>& cells, std::vector<MeshRun>& runs);
+
+// Triangles of the index buffer, from `first` on, `count` of them.
+struct TriangleRange {
+    int first = 0, count = 0;
+};
 
 struct MeshFootprint {
     PixelBox box;                  // bounds every strip
@@ -33,6 +38,11 @@ struct MeshFootprint {
     // steps, where a draw costs more than the pixels it adds (they are
     // depth-tested away unless drawn).
     std::vector<PixelBox> coarseStrips;
+    // The runs of the cells that can reach the window, in the index
+    // buffer's order (neighbours joined across short gaps): the G-buffer
+    // pass draws only these, and so gives every pixel the same values as a
+    // draw of every triangle.
+    std::vector<TriangleRange> triangles;
 };
 
 // The footprint of the mesh's cells, grown by the contour band's reach, seen

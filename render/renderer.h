@@ -20,6 +20,14 @@ struct MeshCell {
     float hi[3];
 };
 
+// Triangles that follow one another in the index buffer and whose centroids
+// fall in one cell: first triangle, how many, and the cell's index.
+struct MeshRun {
+    int first;
+    int count;
+    int cell;
+};
+
 // The window's framebuffer size, written by the shell; `Renderer::init` copies it.
 extern int fbWidth;
 extern int fbHeight;
@@ -99,6 +107,8 @@ class Renderer {
     // Boxes that together hold every triangle (file coordinates), so that
     // the passes shade only the pixels the mesh can reach (mesh_footprint.h).
     std::vector<MeshCell> meshCells;
+    // The index buffer's triangles in order, run by run, each run in one cell.
+    std::vector<MeshRun> meshRuns;
 
     // --- Textures
     GLuint decalTextureId = 0;

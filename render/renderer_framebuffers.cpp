@@ -24,13 +24,18 @@ void Renderer::createFramebuffers() {
     gBuffer->depthInternalFormat = GL_DEPTH24_STENCIL8;
     gBuffer->init(w, h, 1, 3);
     // The flood steps are depth-tested against the mesh depth too, so that
-    // they shade only drawn pixels: the jump-flood targets borrow it.
+    // they shade only drawn pixels: the jump-flood targets borrow it. Bound
+    // and attached (OpenGL 4.3 has no calls on a named framebuffer), then
+    // checked as init checks a framebuffer.
     for (Framebuffer* jfa : jfaFramebuffers) {
         jfa->externalDepthRenderbuffer = jfa->depthRenderbuffer = gBuffer->depthRenderbuffer;
         jfa->depthInternalFormat = gBuffer->depthInternalFormat;
-        glNamedFramebufferRenderbuffer(jfa->fbo, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                                       gBuffer->depthRenderbuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, jfa->fbo);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                  gBuffer->depthRenderbuffer);
+        jfa->checkComplete(1);
     }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
     // Composition is depth-tested against the mesh depth of the G-buffer pass.
     finalFramebuffer = new Framebuffer;

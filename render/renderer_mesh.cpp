@@ -58,7 +58,7 @@ bool Renderer::loadMeshFile(std::string path) {
     // A box without extent (one point, repeated) cannot be normalised: scale 1, not infinity.
     meshScale = extent > 0.0 ? 5.0f / static_cast<float>(extent) : 1.0f;
     for (int k = 0; k < 3; ++k) meshCenter[k] = static_cast<float>(c(k));
-    computeMeshCells(V, F, meshCells);
+    computeMeshCells(V, F, meshCells, meshRuns);
     if (!centerOnLoad) c.setZero();
     if (!normalizeOnLoad) meshScale = 1.0f;
 

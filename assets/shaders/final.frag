@@ -158,19 +158,21 @@ void main() {
     vec3 n = normalize(normal.xyz);
     vec3 l = lightFrom(dirLight_direction_VS);
     float tone = 1.0 - max(dot(n, l), 0.0);
+    // One colour-map and one decal lookup serve the band and the surface:
+    // llvmpipe would run both sides' lookups. The band takes the arrow's
+    // axis: a dash wherever an arrow passes.
+    bool band = position.w < 0.5;
+    vec3 mapped = colorMap(u);
+    vec4 decal = decalColor(u, band ? (decals.invertV ? 1.0 : 0.0) : v, uvDx, uvDy);
 
-    if (position.w < 0.5) {  // the contour band
-        vec3 c = scalar_field.onContour ? 0.7 * colorMap(u) : contourColor;
-        if (decals.enabled && decals.onContour) {
-            // The band takes the arrow's axis: a dash wherever an arrow passes.
-            vec4 d = decalColor(u, decals.invertV ? 1.0 : 0.0, uvDx, uvDy);
-            c = mix(c, d.rgb, d.a);
-        }
+    if (band) {  // the contour band
+        vec3 c = scalar_field.onContour ? 0.7 * mapped : contourColor;
+        if (decals.enabled && decals.onContour) c = mix(c, decal.rgb, decal.a);
         outColor = vec4(c, 1.0);
         return;
     }
 
-    vec3 base = scalar_field.enabled ? colorMap(u) : mesh_base_color;
+    vec3 base = scalar_field.enabled ? mapped : mesh_base_color;
     vec3 c = use_blinn_phong ? blinnPhong(base, n, position.xyz, dirLight_direction_VS,
                                           ambientLight, mat_diffuse, mat_specular, mat_shiny)
                              : base;
@@ -181,9 +183,8 @@ void main() {
     c = mix(c, contourColor, 0.85 * iso);
     // Decals on top: the arrows stay readable over lines and strokes.
     if (decals.enabled) {
-        vec4 d = decalColor(u, v, uvDx, uvDy);
         float light = use_blinn_phong ? ambientLight + mat_diffuse * (1.0 - tone) : 1.0;
-        c = mix(c, d.rgb * light, d.a);
+        c = mix(c, decal.rgb * light, decal.a);
     }
     c = mix(c, contourColor, lineContour);
     // Developer view: blends V in as grey.

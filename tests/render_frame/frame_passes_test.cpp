@@ -115,3 +115,39 @@ TEST_F(FramePasses, SpheresMarkTheRootRedAndTheOtherEndpointsGreen) {
     EXPECT_EQ(kind(readPixel(17, 102)), '-');
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
 }
+
+// Close up on two tubes, most of them out of the window: the G-buffer pass
+// draws only the triangles of cells that can reach it, and every attachment
+// holds what a draw of every triangle gives, bit for bit. Ortho with the
+// contour band; perspective, close to one end, with the contour lines.
+TEST_F(FramePasses, GBufferDrawsOnlyWhatCanReachTheWindowAndTheSamePixels) {
+    loadParts({tube(-1.5, 1.5, 0.3, Eigen::Vector3d(0.3, 0.2, 1)),
+               tube(-1.2, 1.6, 0.5, Eigen::Vector3d(0, -0.3, -1))});
+    projection = glm::ortho(-0.2f, 0.2f, 0.3f, 0.7f, 1.0f, 20.0f);
+    auto attachments = [&](const MeshFootprint& footprint) {
+        drawGBuffer(r, view, projection, ortho, footprint);
+        std::vector<float> all(200 * 200 * 13);
+        for (int k = 0; k < 3; ++k) {
+            glBindTexture(GL_TEXTURE_2D, r.gBuffer->colorTextures[k]);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, &all[200 * 200 * 4 * k]);
+        }
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, r.gBuffer->fbo);
+        glReadPixels(0, 0, 200, 200, GL_DEPTH_COMPONENT, GL_FLOAT, &all[200 * 200 * 12]);
+        return all;
+    };
+    for (int perspective : {0, 1}) {
+        MeshFootprint footprint = meshFootprint(r, view, projection);
+        int drawn = 0;
+        for (const TriangleRange& range : footprint.triangles) drawn += range.count;
+        EXPECT_TRUE(drawn > 0 && drawn < r.F.rows() / (perspective ? 1 : 2))
+            << drawn << " of " << r.F.rows() << " perspective " << perspective;
+        const std::vector<float> culled = attachments(footprint);
+        footprint.triangles = {{0, int(r.F.rows())}};
+        EXPECT_EQ(culled, attachments(footprint)) << "perspective " << perspective;
+        EXPECT_GT(std::count(culled.end() - 200 * 200, culled.end(), 1.0f), 0);
+        EXPECT_LT(std::count(culled.end() - 200 * 200, culled.end(), 1.0f), 200 * 200 / 2);
+        r.addContours = ortho = false;
+        view = glm::lookAt(glm::vec3(1.4, 0.4, 2), glm::vec3(1.4, 0.4, 1), glm::vec3(0, 1, 0));
+        projection = glm::perspective(0.5f, 1.0f, 0.05f, 20.0f);
+    }
+}

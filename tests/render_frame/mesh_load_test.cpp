@@ -12,6 +12,18 @@ TEST_F(MeshLoad, PlacementFollowsTheFileAndSurvivesOneWithoutVertices) {
             const Eigen::Array3f v = r.V.row(r.F(f % r.F.rows(), f / r.F.rows())).cast<float>();
             return (v >= Eigen::Array3f(c.lo)).all() && (v <= Eigen::Array3f(c.hi)).all();
         }));
+    int next = 0;  // the runs cover the triangles in order, each within its run's cell
+    for (const MeshRun& run : r.meshRuns) {
+        EXPECT_TRUE(run.first == next && run.count > 0);
+        const MeshCell& c = r.meshCells.at(run.cell);
+        next += run.count;
+        for (int f = run.first; f < next; ++f)
+            for (int k = 0; k < 3; ++k) {
+                const Eigen::Array3f v = r.V.row(r.F(f, k)).cast<float>();
+                EXPECT_TRUE((v >= Eigen::Array3f(c.lo)).all() && (v <= Eigen::Array3f(c.hi)).all());
+            }
+    }
+    EXPECT_EQ(next, r.F.rows());
     EXPECT_EQ(load(data + "empty.off"), "");  // placement kept (no NaN); the driver says why
     EXPECT_TRUE(r.meshRadius == 0.8660254f && r.modelMatrix == glm::mat4(1.0f));
     r.normalizeOnLoad = true;

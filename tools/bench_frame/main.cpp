@@ -4,13 +4,14 @@
 // shared machine only such ratios compare from run to run. Every pass is
 // wrapped in glFinish; each figure is the median over the frames of the
 // pass's time over that frame's copy time. Two views: the app's default
-// framing (where the tree reaches past the top and bottom), and zoomed so
-// that the whole tree just fills the window. Runs in its own hidden window;
-// the numbers go to standard output.
+// framing (where the tree reaches past the top and bottom), and a close look
+// at one vessel, zoomed in until the mesh covers about 90 % of the window.
+// Runs in its own hidden window; the numbers go to standard output.
 //
 //   bench_frame [--frames N] [--mesh path] [--save image.png]
 //
-// --save writes one frame with every effect on as a PNG and exits.
+// --save writes one frame of each view with every effect on as a PNG (the
+// close view's name ends in "-close.png") and exits.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <stb_image_write.h>
@@ -125,17 +126,23 @@ double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-// Share of the window that shows the mesh or its contour: where the
-// G-buffer pass left a depth nearer than the cleared 1.
-double drawnShare() {
+// Where the G-buffer pass left a depth nearer than the cleared 1: the mesh
+// or its contour, row by row from the bottom.
+std::vector<bool> drawnPixels() {
     wholeFrame();
     std::vector<float> depth(size_t(benchWidth) * benchHeight);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, renderer.gBuffer->fbo);
     glReadPixels(0, 0, benchWidth, benchHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    size_t drawn = 0;
-    for (float d : depth) drawn += d < 1.0f;
-    return double(drawn) / depth.size();
+    std::vector<bool> drawn(depth.size());
+    for (size_t i = 0; i < depth.size(); ++i) drawn[i] = depth[i] < 1.0f;
+    return drawn;
+}
+
+// Share of the window that shows the mesh or its contour.
+double drawnShare() {
+    const std::vector<bool> drawn = drawnPixels();
+    return double(std::count(drawn.begin(), drawn.end(), true)) / drawn.size();
 }
 
 void measureView(const char* label, int frames) {
@@ -170,19 +177,32 @@ void measureView(const char* label, int frames) {
         printf("%-32s %10.2f %10.2f\n", row.name.c_str(), median(row.ms), median(row.ratio));
 }
 
-// Zooms the orthographic view, about its centre, until the tree's
-// projected extent just fills the window (the whole tree in view, touching
-// two opposite edges). Returns the zoom factor.
-double zoomToFit() {
-    const glm::mat4 m = projection() * viewMatrix(camera) * renderer.modelMatrix;
-    float extent = 0.0f;
-    for (Eigen::Index i = 0; i < renderer.V.rows(); ++i) {
-        const glm::vec4 p = m * glm::vec4(float(renderer.V(i, 0)), float(renderer.V(i, 1)),
-                                          float(renderer.V(i, 2)), 1.0f);
-        extent = std::max({extent, std::abs(p.x / p.w), std::abs(p.y / p.w)});
+// A close look at one vessel, as a user zooms in on it: the view is panned
+// onto the middle of the widest run of mesh in the row a quarter up the
+// window (the trunk, at the default view), then zoomed in about it until the
+// mesh covers the share `wanted` of the window. Returns the zoom factor.
+double closeUp(double wanted) {
+    const std::vector<bool> drawn = drawnPixels();
+    const int row = benchHeight / 4;
+    int bestFrom = 0, bestLength = 0;
+    for (int x = 0, from = 0; x <= benchWidth; ++x) {
+        if (x < benchWidth && drawn[size_t(row) * benchWidth + x]) continue;
+        if (x - from > bestLength) bestFrom = from, bestLength = x - from;
+        from = x + 1;
     }
-    if (extent > 0.0f) camera.distance *= extent;
-    return extent > 0.0f ? 1.0 / extent : 1.0;
+    // The orthographic view shows a height of `distance` world units.
+    const float unitsPerPixel = camera.distance / benchHeight;
+    camera.pan((bestFrom + 0.5f * bestLength - 0.5f * benchWidth) * unitsPerPixel,
+               (row + 0.5f - 0.5f * benchHeight) * unitsPerPixel);
+    // The share grows as the view closes in: bisect the distance.
+    const float start = camera.distance;
+    float nearer = start / 1000.0f, farther = start;
+    for (int i = 0; i < 16; ++i) {
+        camera.distance = std::sqrt(nearer * farther);
+        (drawnShare() < wanted ? farther : nearer) = camera.distance;
+    }
+    camera.distance = std::sqrt(nearer * farther);
+    return start / camera.distance;
 }
 
 void saveFrame(const std::string& path) {
@@ -232,13 +252,15 @@ int main(int argc, char** argv) {
 
     if (!save.empty()) {
         saveFrame(save);
+        closeUp(0.9);
+        saveFrame(save.substr(0, save.rfind('.')) + "-close.png");
     } else {
         printf("\n%d by %d on %s; median of %d frames, each pass within glFinish\n", benchWidth,
                benchHeight, reinterpret_cast<const char*>(glGetString(GL_RENDERER)), frames);
         measureView("Default view", frames);
-        const double zoom = zoomToFit();
-        const std::string label = "Zoomed " + std::to_string(zoom).substr(0, 4) +
-                                  " times, so that the tree fills the window";
+        const double zoom = closeUp(0.9);
+        const std::string label =
+            "Close view, one vessel zoomed in " + std::to_string(zoom).substr(0, 4) + " times";
         measureView(label.c_str(), frames);
     }
     shutDown();
