@@ -22,6 +22,7 @@ struct Cluster {
     double weight = 0.0;
     double radius = 0.0;  // the largest of the members'
     int member = -1;      // the point nearest the centre, the lowest index on ties
+    bool blob = false;    // an end whose neighbourhood is a blob, not a curve
 };
 
 // A set of clusters in order of x, for the neighbours within a radius.
@@ -95,7 +96,7 @@ void forNeighbours(const Level& level, const Cluster& at, const Visit& visit) {
 // counts; and it is an end only where its vessel leaves it: what lies in the
 // outer half of the radius must lie in one direction (kLeavingCone). A ball,
 // a whole closed piece shrunk on itself, has nothing there and no end.
-bool isEnd(const Level& level, const Cluster& at) {
+bool isEnd(const Level& level, const Cluster& at, bool& isBlob) {
     const Cluster* far = nullptr;
     double best = 0.0, total = 0.0;
     Eigen::Vector3d sum = Eigen::Vector3d::Zero(), leaving = Eigen::Vector3d::Zero();
@@ -116,6 +117,7 @@ bool isEnd(const Level& level, const Cluster& at) {
                                                        Eigen::EigenvaluesOnly)
             .eigenvalues();
     const bool blob = !(variances(2) >= kElongation * kElongation * variances(1));
+    isBlob = blob;
     if (blob && !(outer > 0.0 && leaving.norm() >= kLeavingCone * outer)) return false;
     const Eigen::Vector3d towards = (far->centre - at.centre).normalized();
     const double slab = blob ? kEndpointSlab * at.radius : 0.0;
@@ -132,7 +134,10 @@ int findGroup(std::vector<int>& parent, int k) {
 }
 
 // One end per group of ends within one another's radius: the member nearest
-// the group's middle (the mean of their positions).
+// the group's middle (the mean of their positions). A blob's radius reaches
+// far past the blob, so a blob and a curve's end are one end only where each
+// lies within the other's radius: a wide end does not swallow the tip of a
+// thin vessel beside it.
 std::vector<int> mergedEnds(const std::vector<Cluster>& ends) {
     const int count = static_cast<int>(ends.size());
     std::vector<int> parent(ends.size());
@@ -140,7 +145,8 @@ std::vector<int> mergedEnds(const std::vector<Cluster>& ends) {
     for (int a = 0; a < count; ++a)
         for (int b = a + 1; b < count; ++b)
             if (roundedDistance(ends[a].centre, ends[b].centre) <
-                std::max(ends[a].radius, ends[b].radius))
+                (ends[a].blob == ends[b].blob ? std::max(ends[a].radius, ends[b].radius)
+                                              : std::min(ends[a].radius, ends[b].radius)))
                 parent[findGroup(parent, b)] = findGroup(parent, a);
     std::vector<Eigen::Vector3d> middle(ends.size(), Eigen::Vector3d::Zero());
     std::vector<double> size(ends.size(), 0.0);
@@ -201,11 +207,17 @@ void findEndpoints(const Eigen::MatrixXd& S, const Eigen::MatrixXd& V, const Eig
     }
     std::vector<char> end(tested.size(), 0);
     parallelRanges(static_cast<int>(tested.size()), 256, [&](int first, int last) {
-        for (int q = first; q < last; ++q) end[q] = isEnd(levels[levelOf[q]], tested[q]);
+        for (int q = first; q < last; ++q) {
+            bool blob = false;
+            end[q] = isEnd(levels[levelOf[q]], tested[q], blob) ? (blob ? 2 : 1) : 0;
+        }
     });
     std::vector<Cluster> ends;
     for (size_t q = 0; q < tested.size(); ++q)
-        if (end[q]) ends.push_back(tested[q]);
+        if (end[q]) {
+            ends.push_back(tested[q]);
+            ends.back().blob = end[q] == 2;
+        }
     const std::vector<int> members = mergedEnds(ends);
     endpoints.insert(endpoints.end(), members.begin(), members.end());
 }

@@ -20,7 +20,8 @@
 // times how far its vertex moved in the contraction: a wide vessel's end
 // contracts to a flattened blob rather than to a curve, and only a radius of
 // about the vessel's reaches past it. Ends within one another's radius are
-// one end, kept as the one nearest their middle. Points in one cell of r / 4
+// one end (a blob's and a curve's only within the smaller radius), kept as
+// the one nearest their middle. Points in one cell of r / 4
 // are tested as one (their mean position, their summed weight), and far
 // neighbours are counted in coarser cells (at most an eighth of the radius):
 // the work grows with the size of the skeleton, not with the number of

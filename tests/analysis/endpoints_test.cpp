@@ -103,33 +103,40 @@ TEST(FindRootPoint, LeastCurvedFirstWinsAndNaNNeverReplaces) {
 }
 
 // A wide vessel's end contracts into a disc, not a curve: the disc, with its
-// vessel leaving it, holds one end (as the curve's far end does). A ball,
-// a closed piece shrunk on itself with nothing leaving it, holds none.
+// vessel leaving it, holds one end (as the curve's far end does). A thin
+// vessel beside it, whose tip lies within the disc's radius but not the
+// disc within the tip's, keeps both its ends. A ball, a closed piece shrunk
+// on itself with nothing leaving it, holds none.
 TEST(FindEndpoints, ABlobAtAVesselsEndIsAnEndABallIsNot) {
-    std::vector<double> points;
-    for (int k = 1; k <= 200; ++k) points.insert(points.end(), {0.05 * k, 0.0, 0.0});
+    std::vector<double> points, moved;
+    const auto add = [&](double x, double y, double z, double m) {
+        points.insert(points.end(), {x, y, z});
+        moved.insert(moved.end(), {x, y, z + m});
+    };
+    for (int k = 1; k <= 200; ++k) add(0.05 * k, 0.0, 0.0, 1.0);  // a vessel of radius 1
     const int farEnd = 199;
+    const int thinTip = static_cast<int>(points.size() / 3);
+    for (int k = 0; k <= 60; ++k) add(2.0, 1.0 + 0.05 * k, 0.0, 0.05);  // one of radius 0.05
+    const int thinEnd = thinTip + 60, discFirst = thinEnd + 1;
     for (int j = -10; j <= 10; ++j)
         for (int k = -10; k <= 10; ++k)
-            if (j * j + k * k <= 100) points.insert(points.end(), {0.0, 0.1 * j, 0.1 * k});
-    const int discEnd = static_cast<int>(points.size() / 3);
+            if (j * j + k * k <= 100) add(0.0, 0.1 * j, 0.1 * k, 1.0);
+    const int ballFirst = static_cast<int>(points.size() / 3);
     for (int i = -4; i <= 4; ++i)
         for (int j = -4; j <= 4; ++j)
             for (int k = -4; k <= 4; ++k)
-                if (i * i + j * j + k * k <= 16)
-                    points.insert(points.end(), {50.0 + 0.05 * i, 0.05 * j, 0.05 * k});
-    const int ballEnd = static_cast<int>(points.size() / 3);
-    const Eigen::MatrixXd S = P(points);
-    Eigen::MatrixXi F(farEnd, 3);  // along the curve: r = 0.1
+                if (i * i + j * j + k * k <= 16) add(50.0 + 0.05 * i, 0.05 * j, 0.05 * k, 1.0);
+    const Eigen::MatrixXd S = P(points), V = P(moved);
+    Eigen::MatrixXi F(farEnd + 60, 3);  // along the curves: r = 0.1
     for (int k = 0; k < farEnd; ++k) F.row(k) << k, k + 1, k + 1;
-    // Every point moved a vessel's radius, 1, in the contraction.
-    const Eigen::MatrixXd V = S.rowwise() + Eigen::RowVector3d(0, 0, 1);
+    for (int k = 0; k < 60; ++k) F.row(farEnd + k) << thinTip + k, thinTip + k + 1, thinTip + k + 1;
     std::vector<int> e;
     findEndpoints(S, V, F, e);
-    ASSERT_EQ(e.size(), 2u);
-    EXPECT_TRUE(e[0] == farEnd && e[1] > farEnd && e[1] < discEnd) << e[0] << " " << e[1];
-    EXPECT_LE(S.row(e[1]).norm(), 1.0);
-    for (int end : e) EXPECT_LT(end, ballEnd);
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[0], farEnd);
+    EXPECT_EQ(e[1], thinTip);
+    EXPECT_EQ(e[2], thinEnd);
+    EXPECT_TRUE(e[3] >= discFirst && e[3] < ballFirst && S.row(e[3]).norm() <= 1.0) << e[3];
 }
 
 // Flat caps and boundary loops with their centres and radii, at any scale;
