@@ -205,7 +205,7 @@ void findEndpoints(const Eigen::MatrixXd& S, const Eigen::MatrixXd& V, const Eig
         const double cellSize = 2.0 * levels.back().cellSize;
         levels.push_back({grouped(levels.back().clusters, cellSize), cellSize});
     }
-    std::vector<char> end(tested.size(), 0);
+    std::vector<char> end(tested.size(), 0);  // 0 none, 1 a curve's end, 2 a blob's
     parallelRanges(static_cast<int>(tested.size()), 256, [&](int first, int last) {
         for (int q = first; q < last; ++q) {
             bool blob = false;
