@@ -73,7 +73,8 @@ std::vector<Mesh> meshes(const std::string& folder) {
         const std::string suffix = ".off.xz";
         while (const dirent* entry = readdir(dir)) {
             const std::string file = entry->d_name;
-            if (file.size() > suffix.size() &&
+            // The name goes into a shell command: no quote may end its quoting.
+            if (file.size() > suffix.size() && file.find('\'') == std::string::npos &&
                 file.compare(file.size() - suffix.size(), suffix.size(), suffix) == 0)
                 all.push_back({file.substr(0, file.size() - suffix.size())});
         }

@@ -5,6 +5,8 @@
 // the result against each mesh's known inlet.
 
 #include <Eigen/Core>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
