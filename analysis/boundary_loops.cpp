@@ -5,8 +5,7 @@
 #include <map>
 #include <vector>
 
-bool closeBoundaryLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eigen::MatrixXd& V2,
-                        Eigen::MatrixXi& F2) {
+std::vector<std::vector<int>> boundaryLoops(const Eigen::MatrixXi& F) {
     // Every edge as (lower, upper, from, to) in its face's direction.
     std::vector<std::array<int, 4>> edges;
     edges.reserve(3 * static_cast<size_t>(F.rows()));
@@ -25,9 +24,7 @@ bool closeBoundaryLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eige
         if (last - first == 1) next.emplace(edges[first][2], edges[first][3]);
     }
 
-    std::vector<Eigen::RowVector3d> centres;
-    std::vector<Eigen::RowVector3i> fans;
-    const int n = static_cast<int>(V.rows());
+    std::vector<std::vector<int>> loops;
     while (!next.empty()) {
         std::vector<int> loop{next.begin()->first};
         int at = next.begin()->second;
@@ -37,7 +34,17 @@ bool closeBoundaryLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eige
             at = step->second;
             next.erase(step);
         }
-        if (at != loop[0] || loop.size() < 3) continue;
+        if (at == loop[0] && loop.size() >= 3) loops.push_back(std::move(loop));
+    }
+    return loops;
+}
+
+bool closeBoundaryLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, Eigen::MatrixXd& V2,
+                        Eigen::MatrixXi& F2) {
+    std::vector<Eigen::RowVector3d> centres;
+    std::vector<Eigen::RowVector3i> fans;
+    const int n = static_cast<int>(V.rows());
+    for (const std::vector<int>& loop : boundaryLoops(F)) {
         Eigen::RowVector3d centre = Eigen::RowVector3d::Zero();
         for (int v : loop) centre += V.row(v);
         const int c = n + static_cast<int>(centres.size());

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "analysis/boundary_loops.h"
+
 namespace {
 
 // The faces around each edge: every face's three edges sorted by their
@@ -36,34 +38,11 @@ struct EdgeFaces {
         for (size_t e = runOf[3 * f + k]; e < sorted.size() && sorted[e].first == edge; ++e)
             visit(sorted[e].second / 3);
     }
-    bool boundary(int f, int k) const {
-        const size_t first = runOf[3 * f + k];
-        return first + 1 == sorted.size() || sorted[first + 1].first != sorted[first].first;
-    }
 };
 
-void addLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, const EdgeFaces& edges,
+void addLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
               std::vector<EndSection>& sections) {
-    std::vector<int> next(static_cast<size_t>(V.rows()),
-                          -1);  // boundary half-edges as the faces turn
-    std::vector<int> starts;
-    for (Eigen::Index f = 0; f < F.rows(); ++f)
-        for (int k = 0; k < 3; ++k) {
-            const int a = F(f, k), b = F(f, (k + 1) % 3);
-            if (a != b && next[a] < 0 && edges.boundary(static_cast<int>(f), k))
-                next[a] = b, starts.push_back(a);
-        }
-    std::vector<char> walked(next.size(), 0);
-    for (int start : starts) {
-        if (walked[start]) continue;
-        std::vector<int> loop{start};
-        walked[start] = 1;
-        for (int v = next[start]; v >= 0 && v != start && !walked[v]; v = next[v]) {
-            loop.push_back(v);
-            walked[v] = 1;
-        }
-        // Closed: it comes back to its start (not into another loop).
-        if (loop.size() < 3 || next[loop.back()] != start) continue;
+    for (const std::vector<int>& loop : boundaryLoops(F)) {
         EndSection s;
         double length = 0.0;
         for (size_t k = 0; k < loop.size(); ++k) {
@@ -130,7 +109,7 @@ void addCaps(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, const EdgeFaces
 std::vector<EndSection> findEndSections(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F) {
     const EdgeFaces edges(F);
     std::vector<EndSection> sections;
-    addLoops(V, F, edges, sections);
+    addLoops(V, F, sections);
     addCaps(V, F, edges, sections);
     return sections;
 }
