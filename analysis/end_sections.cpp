@@ -12,7 +12,7 @@ namespace {
 // The faces around each edge: every face's three edges sorted by their
 // vertex pair, so an edge's faces are one run.
 struct EdgeFaces {
-    std::vector<std::pair<uint64_t, int>> sorted;  // (edge key, face)
+    std::vector<std::pair<uint64_t, int>> sorted;  // (edge key, face * 3 + k)
     std::vector<int> runOf;                        // face * 3 + k -> its run's first entry
 
     explicit EdgeFaces(const Eigen::MatrixXi& F) : runOf(static_cast<size_t>(F.rows()) * 3) {
@@ -57,8 +57,9 @@ void addLoops(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
     }
 }
 
-void addCaps(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, const EdgeFaces& edges,
+void addCaps(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F,
              std::vector<EndSection>& sections) {
+    const EdgeFaces edges(F);
     const Eigen::Index faceCount = F.rows();
     Eigen::MatrixXd N(faceCount, 3);
     Eigen::VectorXd area(faceCount);
@@ -107,9 +108,8 @@ void addCaps(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F, const EdgeFaces
 }  // namespace
 
 std::vector<EndSection> findEndSections(const Eigen::MatrixXd& V, const Eigen::MatrixXi& F) {
-    const EdgeFaces edges(F);
     std::vector<EndSection> sections;
     addLoops(V, F, sections);
-    addCaps(V, F, edges, sections);
+    addCaps(V, F, sections);
     return sections;
 }
